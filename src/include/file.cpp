@@ -1,0 +1,221 @@
+#include "file.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "central.h"
+#include "general.h"
+
+bool origconfig = false;
+
+// Both readers take a line in reads of at most 1023 characters; a longer line arrives
+// in pieces, and each piece is judged as a line of its own.
+static const int LINE_READ_LIMIT = 1024;
+
+[[noreturn]] static void fatal(const char *format, const char *argument) {
+    fprintf(stderr, format, argument);
+    exit(-1);
+}
+
+static FILE *open_here_or_installed(const char *name, bool *fell_back) {
+    FILE *fp = fopen(name, "r");
+    if (fp) return fp;
+    if (fell_back) *fell_back = true;
+    return fopen(mangle_config(name).c_str(), "r");
+}
+
+// ---- setup.config -------------------------------------------------------------------
+
+struct found_flags {
+    bool got_name = false;
+    bool got_config = false;
+    bool got_temp = false;
+    bool got_column = false;
+};
+
+struct string_key {
+    const char *key;
+    char *global_settings::*field;
+    bool found_flags::*found;
+    const char *duplicate;
+    const char *missing;
+};
+
+static const string_key STRING_KEYS[] = {
+    {"program_name", &global_settings::program_name, &found_flags::got_name,
+     "Duplicate program_name in config file\n", "Missing parameter for program_name\n"},
+    {"config_file", &global_settings::config_file, &found_flags::got_config,
+     "Duplicate config_file in config file\n", "Missing parameter for config_file\n"},
+    {"temp_file", &global_settings::temp_file, &found_flags::got_temp,
+     "Duplicate temp_file in config file\n", "Missing parameter for temp_file in config file\n"},
+};
+
+static void store_string(const string_key &key, const char *parm, found_flags &found) {
+    char *&field = CONFIG.*key.field;
+    if (field) {
+        fputs(key.duplicate, stderr);
+    } else if (*parm == '\0') {
+        fputs(key.missing, stderr);
+    } else {
+        field = NewString(parm);
+        found.*key.found = true;
+    }
+}
+
+static void store_columns(const char *parm, found_flags &found) {
+    if (CONFIG.columns > 0) {
+        fputs("Duplicate columns in config file\n", stderr);
+    } else if (*parm == '\0') {
+        fputs("Missing parameter for columns in config file\n", stderr);
+    } else {
+        CONFIG.columns = atoi(parm);
+        if (CONFIG.columns != 0)
+            found.got_column = true;
+        else
+            fputs("Invalid parameter for column in config file\n", stderr);
+    }
+}
+
+static void handle_setting(const char *key, const char *parm, found_flags &found) {
+    for (const string_key &candidate : STRING_KEYS) {
+        if (strcmp(key, candidate.key) == 0) return store_string(candidate, parm, found);
+    }
+    if (strcmp(key, "columns") == 0) return store_columns(parm, found);
+    fprintf(stderr, "Unknown line in config file: %s %s\n", key, parm);
+}
+
+static void apply_defaults(const found_flags &found) {
+    if (!found.got_name) {
+        fputs("Unable to find name of program. Using default (Application)\n", stderr);
+        CONFIG.program_name = NewString("Application");
+    }
+    if (!found.got_config) {
+        fputs("Fatal Error. Name of config file not found. What can I do without a config file "
+              "to modify?\n",
+              stderr);
+        fputs("To specify a config file, edit setup.config and add the following line (without "
+              "the <>):\n",
+              stderr);
+        fputs("config_file <Name of config file>\n", stderr);
+        exit(-1);
+    }
+    if (!found.got_temp) {
+        fputs("Unable to find name of temporary file. Using default (config.temp)\n", stderr);
+        CONFIG.temp_file = NewString("config.temp");
+    }
+    if (!found.got_column) {
+        fputs("Unable to find number of columns. Using default (3)\n", stderr);
+        CONFIG.columns = 3;
+    }
+}
+
+void LoadMainConfig() {
+    FilePtr fp(open_here_or_installed("setup.config", nullptr));
+    if (!fp) fatal("Unable to read from %s\n", "setup.config");
+
+    found_flags found;
+    char line[LINE_READ_LIMIT + 1];
+    while (fgets(line, LINE_READ_LIMIT, fp.get())) {
+        if (line[0] == '#') continue;
+        chomp(line);
+        if (line[0] == '\0') continue;
+        char *parm = next_parm(line);
+        handle_setting(line, parm, found);
+    }
+    fp.reset();
+    apply_defaults(found);
+}
+
+void ClearMainConfig() {
+    free(CONFIG.program_name);
+    free(CONFIG.config_file);
+    free(CONFIG.temp_file);
+    CONFIG = global_settings();
+}
+
+// ---- header of the game's configuration file -----------------------------------------
+
+static void *new_record(size_t size) {
+    void *record = calloc(1, size);
+    if (!record) {
+        fputs("Out of memory\n", stderr);
+        exit(-1);
+    }
+    return record;
+}
+
+template <typename Record> static Record *tail_of(Record *head) {
+    while (head->next) head = head->next;
+    return head;
+}
+
+// Calls `take` with each word of `words`, cutting the text as it goes.
+template <typename Take> static void for_each_word(char *words, Take take) {
+    for (char *rest; (rest = next_parm(words)); words = rest) take(words);
+}
+
+static void read_groups(char *words, group *&G_CURRENT) {
+    for_each_word(words, [&](char *word) {
+        G_CURRENT->name = NewString(word);
+        G_CURRENT->next = static_cast<group *>(new_record(sizeof(group)));
+        G_CURRENT = G_CURRENT->next;
+    });
+}
+
+static void read_choices(char *words, catagory *&C_CURRENT) {
+    char *choices = next_parm(words);
+    if (!choices) return;
+    // One copy of the group word, shared by all of the line's choices.
+    char *shared_group = nullptr;
+    for_each_word(choices, [&](char *word) {
+        if (!shared_group) shared_group = NewString(words);
+        C_CURRENT->name = NewString(word);
+        C_CURRENT->next = static_cast<catagory *>(new_record(sizeof(catagory)));
+        C_CURRENT->group = shared_group;
+        C_CURRENT = C_CURRENT->next;
+    });
+}
+
+// "#set" and "#desc": a word, then the rest of the line as the value.
+template <typename Store> static void read_word_and_value(char *words, Store store) {
+    char *value = next_parm(words);
+    if (value) store(words, value);
+}
+
+// The text of a directive line after its '#', or null when the line holds no directive.
+static char *directive_of(char *line) {
+    char *text = line;
+    if (line[0] == '<') {
+        if (strlen(line) < 5) return nullptr;
+        text = line + 5;
+    }
+    if (text[0] != '#' || text[1] == '#') return nullptr;
+    return text + 1;
+}
+
+void LoadConfig() {
+    FilePtr fp(open_here_or_installed(CONFIG.config_file, &origconfig));
+    if (!fp) fatal("Unable to read from %s\n", CONFIG.config_file);
+
+    group *G_CURRENT = tail_of(&GROUPS);
+    catagory *C_CURRENT = tail_of(&CATS);
+    char line[LINE_READ_LIMIT + 1];
+    while (fgets(line, LINE_READ_LIMIT, fp.get())) {
+        char *keyword = directive_of(line);
+        if (!keyword) continue;
+        chomp(keyword);
+        char *rest = next_parm(keyword);
+        if (!rest) continue;
+        if (strcmp(keyword, "groups") == 0) {
+            read_groups(rest, G_CURRENT);
+        } else if (strcmp(keyword, "cat") == 0) {
+            read_choices(rest, C_CURRENT);
+        } else if (strcmp(keyword, "set") == 0) {
+            read_word_and_value(rest, SetGroup);
+        } else if (strcmp(keyword, "desc") == 0) {
+            read_word_and_value(rest, SetInfo);
+        } else if (strcmp(keyword, "endheader") == 0) {
+            return;
+        }
+    }
+}

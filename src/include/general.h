@@ -1,0 +1,25 @@
+// Text helpers shared by every reader and writer: word splitting, line trimming,
+// lasting string copies, and the comment-marker cutters used by the switcher.
+#ifndef SETUP_GENERAL_H
+#define SETUP_GENERAL_H
+
+#include <cstdio>
+#include <memory>
+
+// Cuts `string` at its first space and returns the text after it; without a space,
+// returns the (empty) terminator. Returns null for an empty string.
+char *next_parm(char *string);
+
+// Removes trailing line feeds, carriage returns and spaces in place.
+void chomp(char *string);
+
+// A heap copy that lives as long as the caller keeps it; an exhausted heap is fatal.
+char *NewString(const char *string);
+
+// Closes a stdio stream when its owner goes out of scope.
+struct FileCloser {
+    void operator()(FILE *fp) const { fclose(fp); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+#endif
