@@ -219,3 +219,133 @@ void LoadConfig() {
         }
     }
 }
+
+// ---- the setting switcher -------------------------------------------------------------
+
+static bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
+
+static std::string_view without_trailing_blanks(std::string_view line) {
+    while (!line.empty() && is_trailing_blank(line.back())) line.remove_suffix(1);
+    return line;
+}
+
+static bool is_keyword_line(const char *W) {
+    return strcmp(W, "#groups") == 0 || strcmp(W, "#cat") == 0 || strcmp(W, "#desc") == 0;
+}
+
+// Whether a block-opening line with first word W and further words `rest` names `name`.
+// Names end at the first word that begins with "<".
+static bool names_choice(const char *W, char *rest, const char *name) {
+    if (strcmp(W + 1, name) == 0) return true;
+    for (char *word = rest, *after; word && *word && (after = next_parm(word)); word = after) {
+        if (word[0] == '<') return false;
+        if (strcmp(word, name) == 0) return true;
+    }
+    return false;
+}
+
+static void write_set_line(const switch_pass &pass, std::string &out) {
+    out.append("#set ").append(pass.group);
+    out.append(" ").append(pass.setting == 1 ? "none" : pass.name).append("\n");
+}
+
+static void write_end_line(int commenting, std::string &out) {
+    out.append(commenting == 1 ? "#end -->\n" : "<!-- #end -->\n");
+}
+
+void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
+    std::string_view trimmed = without_trailing_blanks(line);
+    // Words and markers are judged on the text before a NUL byte; the bytes from the NUL
+    // on are kept as they stand.
+    std::string_view text = trimmed.substr(0, trimmed.find('\0'));
+    std::string_view tail = trimmed.substr(text.size());
+    auto copy = [&] { out.append(trimmed).append("\n"); };
+
+    // Only a first word that begins with "#" makes a line anything but plain.
+    if (text.find('#') == std::string_view::npos) return copy();
+
+    std::string buffer(text);
+    char *start_write = buffer.data();
+    char *inner = xml_pre_chomp_comment(start_write);
+    if (*inner == '\0') {
+        inner = start_write;
+        start_write = buffer.data() + buffer.size();
+    }
+    char *end_write = xml_chomp_comment(inner);
+    std::string mid = inner;
+    char *W = inner;
+    char *rest = next_parm(W);
+
+    if (!rest || W[0] != '#' || W[1] == '#' || strcmp(W, "#endheader") == 0) return copy();
+    if (strcmp(W, "#end") == 0) {
+        int was = pass.commenting;
+        pass.commenting = 0;
+        if (was == 0) return copy();
+        return write_end_line(was, out);
+    }
+    if (strcmp(W, "#set") == 0) {
+        if (!next_parm(rest) || strcmp(rest, pass.group) != 0) return copy();
+        return write_set_line(pass, out);
+    }
+    if (is_keyword_line(W)) return copy();
+
+    if (pass.commenting == 0 && names_choice(W, rest, pass.name)) pass.commenting = pass.setting;
+    if (pass.commenting == 0) return copy();
+    out.append(start_write).append("<!-- ").append(mid);
+    if (pass.commenting == 2) out.append(" -->");
+    out.append(end_write).append(tail).append("\n");
+}
+
+static FILE *open_or_fallback(const char *name, const char *mode) {
+    FILE *fp = fopen(name, mode);
+    return fp ? fp : fopen(mangle_config(name).c_str(), mode);
+}
+
+// Rewrites every line of `rp` into `wp`; false when a read or a write fails.
+static bool switch_file(switch_pass &pass, FILE *rp, FILE *wp) {
+    std::string out;
+    char *line = nullptr;
+    size_t capacity = 0;
+    ssize_t length;
+    bool written = true;
+    while (written && (length = getline(&line, &capacity, rp)) >= 0) {
+        out.clear();
+        SwitchLine(pass, std::string_view(line, length), out);
+        written = fwrite(out.data(), 1, out.size(), wp) == out.size();
+    }
+    free(line);
+    return written && !ferror(rp);
+}
+
+static bool copy_stream(FILE *from, FILE *to) {
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, from)) > 0)
+        if (fwrite(buffer, 1, n, to) != n) return false;
+    return !ferror(from);
+}
+
+void Modconfig(int setting, char *name, char *group) {
+    switch_pass pass{setting, name, group, 0};
+    FilePtr rp(open_or_fallback(CONFIG.config_file, "r"));
+    if (!rp) fatal("Unable to read from %s\n", CONFIG.config_file);
+    FilePtr wp(open_or_fallback(CONFIG.temp_file, "w"));
+    if (!wp) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    if (!switch_file(pass, rp.get(), wp.get()) || fclose(wp.release()) != 0)
+        fatal("Unable to write to %s\n", CONFIG.temp_file);
+    rp.reset();
+
+    FilePtr tp(open_or_fallback(CONFIG.temp_file, "r"));
+    if (!tp) fatal("Unable to read from %s\n", CONFIG.temp_file);
+    std::string target = origconfig ? mangle_config(CONFIG.config_file) : CONFIG.config_file;
+    FilePtr back(fopen(target.c_str(), "w"));
+    if (!back) {
+        fprintf(stderr, "Unable to write  to %s\n", CONFIG.config_file);
+        return;
+    }
+    if (!copy_stream(tp.get(), back.get()) || fclose(back.release()) != 0)
+        fprintf(stderr, "Unable to write  to %s\n", CONFIG.config_file);
+}
+
+void EnableSetting(char *name, char *group) { Modconfig(2, name, group); }
+void DisableSetting(char *name, char *group) { Modconfig(1, name, group); }

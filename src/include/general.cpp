@@ -27,3 +27,41 @@ char *NewString(const char *string) {
     }
     return static_cast<char *>(memcpy(copy, string, size));
 }
+
+char *xml_pre_chomp_comment(char *string) {
+    size_t length = strlen(string);
+    // The opener is taken to be five characters long ("<!--" and a blank), so only a "<!"
+    // with five characters left counts; the three after "<!" are not checked.
+    for (size_t i = 0; i + 5 <= length; ++i) {
+        if (string[i] == '<' && string[i + 1] == '!') {
+            string[i] = '\0';
+            return string + i + 5;
+        }
+    }
+    return string + length;
+}
+
+// Cuts before position `at`, and before one blank directly in front of it.
+static void cut_before(char *string, size_t at) {
+    if (at > 0 && string[at - 1] == ' ') string[at - 1] = '\0';
+    string[at] = '\0';
+}
+
+char *xml_chomp_comment(char *string) {
+    if (*string == '\0') return string;
+    size_t length = strlen(string);
+    if (length <= 4) return string + length;
+    if (strcmp(string + length - 3, "-->") == 0) {
+        cut_before(string, length - 3);
+        return string + length - 3;
+    }
+    // Elsewhere a "-" with a ">" two places on counts as a closer, whatever lies between.
+    for (size_t i = 0; i + 4 <= length; ++i) {
+        if (string[i] == '-' && string[i + 2] == '>') {
+            cut_before(string, i);
+            string[i + 2] = '\0';
+            return string + i + 3;
+        }
+    }
+    return string + length;
+}

@@ -22,4 +22,14 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
+
+// Cuts `string` where its first comment opener ("<!" with at least five characters from
+// there to the end) begins; returns the text after the opener's five characters, or the
+// empty terminator when there is no opener.
+char *xml_pre_chomp_comment(char *string);
+
+// Cuts `string` before its comment closer (and one blank in front of it); returns the
+// text after the closer, or the empty terminator when there is none.
+char *xml_chomp_comment(char *string);
+
 #endif
