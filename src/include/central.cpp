@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "display_gtk.h"
 #include "file.h"
 #include "general.h"
 
@@ -11,13 +12,17 @@ catagory CATS;
 group GROUPS;
 char origpath[65536];
 
-std::string mangle_config(std::string name) { return std::string(origpath) + "/" + name; }
+std::string mangle_config(std::string name) {
+    return std::string(origpath) + "/" + name;
+}
 
 void Start(int *argc, char ***argv) {
-    (void)argc;
-    (void)argv;
+    // The settings come first so that their reports need no display; the window is up
+    // before the game's file is read, so its reports come after the window exists.
     LoadMainConfig();
+    InitGraphics(argc, argv);
     LoadConfig();
+    ShowMain();
 }
 
 static bool same_name(const char *record_name, const char *name) {
