@@ -1,0 +1,279 @@
+"""Runs the real setup program in a virtual X server and drives it with real input events.
+
+The X server (Xvfb) and a private session bus are started once per test process and
+stopped by their pids. Input goes through xdotool; the widget tree (labels, drop-downs,
+their positions and shown items) is read through the accessibility bus, which GTK joins
+by itself when a session bus is there.
+"""
+
+import ctypes
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+# The accessibility library reads the bus address when first used, not when imported.
+from gi.repository import Atspi  # noqa: E402
+
+TIMEOUT = 20.0  # seconds; the machine is shared and can be slow
+
+
+def wait_for(what, probe, timeout=TIMEOUT):
+    """Polls `probe` until it returns something true, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = probe()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.02)
+
+
+class VirtualDisplay:
+    """An Xvfb server on a free display number, and a session bus that knows it."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-noreset", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as numbers:
+            number = numbers.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        os.environ["DISPLAY"] = ":" + number
+        # The bus starts the accessibility services on demand, with this display.
+        self.bus = subprocess.Popen(
+            ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = self.bus.stdout.readline().strip()
+
+    def stop(self):
+        for process in (self.bus, self.xvfb):
+            process.terminate()
+            process.wait()
+        self.bus.stdout.close()
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", path], check=True)
+
+
+def send_close_request(window):
+    """Asks the window to close the way a window manager's close button does."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                    ("padding", ctypes.c_long * 12)]  # an XEvent is 24 longs
+
+    display = x11.XOpenDisplay(None)
+    event = ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = window
+    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.format = 32
+    event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
+
+
+class Installation:
+    """A throwaway installation directory holding a link to the program, and a working
+    directory of its own (named by "Version.txt"), so that no real home is touched."""
+
+    def __init__(self, program, setup_config, target_name, target):
+        self.root = tempfile.mkdtemp(prefix="setup-gui-")
+        self.install = os.path.join(self.root, "install")
+        self.work = os.path.join(self.root, "work")
+        self.bin = os.path.join(self.root, "bin")
+        for directory in (self.install, self.work, self.bin,
+                          os.path.join(self.work, "documentation")):
+            os.mkdir(directory)
+        os.symlink(os.path.abspath(program), os.path.join(self.install, "setup"))
+        self.write(os.path.join(self.install, "Version.txt"), self.work.encode() + b"\n")
+        self.write(self.path("setup.config"), setup_config)
+        self.write(self.path("documentation/readme.txt"), b"Read me.\n")
+        self.target = self.path(target_name)
+        if target is not None:
+            self.write(self.target, target)
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    @staticmethod
+    def write(path, content):
+        with open(path, "wb") as out:
+            out.write(content)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as source:
+            return source.read()
+
+    def remove(self):
+        shutil.rmtree(self.root)
+
+
+def environment_for_program(path):
+    env = dict(os.environ, PATH=path, GDK_BACKEND="x11")
+    env.pop("WAYLAND_DISPLAY", None)
+    # GTK keeps much of what it allocates until the process ends, by design; the leak
+    # check would only report the toolkit. Memory errors are still caught.
+    if "ASAN_OPTIONS" in env:
+        env["ASAN_OPTIONS"] += ":detect_leaks=0"
+    return env
+
+
+class Session:
+    """One run of the program in the installation, from its start to its exit."""
+
+    def __init__(self, installation, inherit_path=True):
+        self.installation = installation
+        self.stderr = tempfile.TemporaryFile()
+        # The installation's own programs (a stand-in pager) come first on the search path.
+        path = installation.bin + (":" + os.environ["PATH"] if inherit_path else "")
+        self.process = subprocess.Popen(
+            [os.path.join(installation.install, "setup")], cwd=installation.root,
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.stderr,
+            env=environment_for_program(path))
+        self.window = None
+        self.app = None
+
+    # ---- the process
+
+    def wait_exit(self, timeout=TIMEOUT):
+        return self.process.wait(timeout)
+
+    def stderr_text(self):
+        self.stderr.seek(0)
+        return self.stderr.read().decode("utf-8", "replace")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.stderr.close()
+
+    # ---- the window
+
+    def visible_windows(self):
+        return xdotool("search", "--onlyvisible", "--pid", self.process.pid).split()
+
+    def wait_for_window(self):
+        """Waits until the window is up and its panel built, and gives it the focus."""
+        windows = wait_for("the window", self.visible_windows)
+        self.window = int(windows[0])
+        self.app = wait_for("the accessible application", self._find_application)
+        wait_for("the exit buttons", lambda: self.find("push button"))
+        xdotool("windowfocus", "--sync", self.window)
+        return self
+
+    def title(self):
+        return xdotool("getwindowname", self.window).rstrip("\n")
+
+    def close(self):
+        send_close_request(self.window)
+
+    def _find_application(self):
+        desktop = Atspi.get_desktop(0)
+        for index in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(index)
+            if app is not None and app.get_process_id() == self.process.pid:
+                return app
+        return None
+
+    def find(self, role, root=None):
+        """Every accessible of the role under `root` (the application), in tree order."""
+        found = []
+
+        def walk(node):
+            if node.get_role_name() == role:
+                found.append(node)
+            for index in range(node.get_child_count()):
+                walk(node.get_child_at_index(index))
+
+        walk(root or self.app)
+        return found
+
+    def rows(self):
+        """The group cells as rows of (label, shown item), top to bottom, left to right."""
+        rows = {}
+        for combo in self.find("combo box"):
+            labels = [relation.get_target(0).get_name() for relation in combo.get_relation_set()
+                      if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY]
+            place = combo.get_extents(Atspi.CoordType.WINDOW)
+            rows.setdefault(place.y, []).append((place.x, labels, combo.get_name()))
+        return [[(labels[0] if len(labels) == 1 else labels, shown)
+                 for _, labels, shown in sorted(row)] for _, row in sorted(rows.items())]
+
+    def items(self, group):
+        return [item.get_name() for item in self.find("menu item", self.combo(group))]
+
+    def combo(self, group):
+        for label in self.find("label"):
+            if label.get_name() == group:
+                for relation in label.get_relation_set():
+                    return relation.get_target(0)
+        raise AssertionError("no drop-down labelled " + group)
+
+    @staticmethod
+    def top(accessible):
+        return accessible.get_extents(Atspi.CoordType.WINDOW).y
+
+    @staticmethod
+    def bottom(accessible):
+        place = accessible.get_extents(Atspi.CoordType.WINDOW)
+        return place.y + place.height
+
+    def button(self, text):
+        for button in self.find("push button"):
+            if button.get_name() == text:
+                return button
+        raise AssertionError("no button " + text)
+
+    # ---- input
+
+    def click(self, accessible, button=1):
+        place = accessible.get_extents(Atspi.CoordType.SCREEN)
+        xdotool("mousemove", place.x + place.width // 2, place.y + place.height // 2,
+                "click", button)
+
+    def pick(self, group, index):
+        """Opens the group's drop-down with the mouse and picks its item `index` from the
+        keyboard."""
+        baseline = len(self.visible_windows())
+        self.click(self.combo(group))
+        # Keys sent before the popup has its grab, or while a closing popup still holds
+        # it, are lost.
+        wait_for("the popup", lambda: len(self.visible_windows()) > baseline)
+        xdotool("key", "Home", *["Down"] * index, "Return")
+        wait_for("the popup to close", lambda: len(self.visible_windows()) == baseline)
+        self.sync()
+
+    def sync(self):
+        """Returns once the program answers a request of its own (extents are never
+        cached): a handler that was running when the call was made has returned."""
+        self.app.get_child_at_index(0).get_extents(Atspi.CoordType.SCREEN)
