@@ -4,7 +4,14 @@
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages that building and testing need.
-BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev)
+BUILD_PACKAGES=(g++ cmake make pkg-config libgtk-3-dev libgtest-dev libgmock-dev libbenchmark-dev)
+
+# What the window tests need besides: a virtual X server, input and screenshots, and the
+# accessibility bus through which they read the window (Debian's own python3 has its
+# bindings). Not dbus-x11: with it, a program started without a session bus would start
+# one of its own, which outlives it.
+GUI_PACKAGES=(xvfb xdotool x11-utils imagemagick dbus at-spi2-core python3 python3-gi
+    gir1.2-atspi-2.0)
 
 # Installs those of the named Debian packages that are missing, as root or through sudo.
 install_missing() {

@@ -86,9 +86,11 @@ class WindowCase(unittest.TestCase):
     """Starts the program in a throwaway installation, and cleans up after it."""
 
     def start(self, target=GAME, columns=3, settings=None, inherit_path=True):
-        self.installation = harness.Installation(
-            PROGRAM, settings if settings is not None else SETTINGS % columns, "game.conf",
-            target)
+        files = {"setup.config": settings if settings is not None else SETTINGS % columns,
+                 "documentation/readme.txt": b"Read me.\n"}
+        if target is not None:
+            files["game.conf"] = target
+        self.installation = harness.Installation(PROGRAM, files)
         self.addCleanup(self.installation.remove)
         self.session = harness.Session(self.installation, inherit_path)
         self.addCleanup(self.session.stop)
@@ -97,12 +99,12 @@ class WindowCase(unittest.TestCase):
     def open(self, *args, **kwargs):
         return self.start(*args, **kwargs).wait_for_window()
 
-    def assertFileBecomes(self, content):
+    def assertFileBecomes(self, content, name="game.conf"):
         try:
-            harness.wait_for("the rewrite", lambda: self.installation.read("game.conf") == content)
+            harness.wait_for("the rewrite", lambda: self.installation.read(name) == content)
         except AssertionError:
             pass  # the comparison below shows the difference
-        self.assertEqual(text(self.installation.read("game.conf")), text(content))
+        self.assertEqual(text(self.installation.read(name)), text(content))
 
     def assertNothingWritten(self, original=GAME):
         self.assertEqual(text(self.installation.read("game.conf")), text(original))
@@ -286,6 +288,44 @@ class ExitTest(WindowCase):
         session.click(session.button("Save Settings And View Readme"))
         self.assertEqual(session.wait_exit(), 0)
         self.assertEqual(session.stderr_text(), "")
+
+
+class ExampleTest(WindowCase):
+    """The example installation that the demo opens."""
+
+    EXAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
+
+    def setUp(self):
+        self.installation = harness.Installation(PROGRAM, harness.directory_files(self.EXAMPLE))
+        self.addCleanup(self.installation.remove)
+        self.session = harness.Session(self.installation).wait_for_window()
+        self.addCleanup(self.session.stop)
+        self.original = self.installation.read("quorvane.xml")
+
+    def test_window_shows_every_group_with_its_current_choice(self):
+        self.assertEqual(self.session.title(), "Program Configuration - Quorvane - Version 0.4.0")
+        self.assertEqual(self.session.rows(), [
+            [("Resolution", "800 x 600"), ("Detail", "Medium detail"),
+             ("Textures", "Compressed textures")],
+            [("Sound", "Stereo speakers"), ("Controls", "Keyboard and mouse")]])
+
+    def test_pick_switches_the_blocks_and_a_block_shared_with_the_new_choice_stays_live(self):
+        self.session.pick("Sound", 2)
+        expected = switched(
+            self.original, (b"#set Sound stereo", b"#set Sound surround"),
+            (b"<!-- #stereo -->\n    <channels>2</channels>\n<!-- #end -->",
+             b"<!-- #stereo\n    <channels>2</channels>\n#end -->"),
+            (b"<!-- #surround\n    <channels>6</channels>\n#end -->",
+             b"<!-- #surround -->\n    <channels>6</channels>\n<!-- #end -->"))
+        self.assertFileBecomes(expected, "quorvane.xml")
+
+    def test_picking_back_restores_every_byte(self):
+        self.session.pick("Detail", 2)
+        self.session.pick("Resolution", 0)
+        self.assertNotEqual(self.installation.read("quorvane.xml"), self.original)
+        self.session.pick("Resolution", 1)
+        self.session.pick("Detail", 1)
+        self.assertFileBecomes(self.original, "quorvane.xml")
 
 
 class StartTest(WindowCase):

@@ -66,10 +66,6 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
 
 
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", path], check=True)
-
-
 def send_close_request(window):
     """Asks the window to close the way a window manager's close button does."""
     x11 = ctypes.CDLL("libX11.so.6")
@@ -103,23 +99,21 @@ def send_close_request(window):
 
 class Installation:
     """A throwaway installation directory holding a link to the program, and a working
-    directory of its own (named by "Version.txt"), so that no real home is touched."""
+    directory of its own (named by "Version.txt") with the given files, so that no real
+    home is touched. `files` maps names relative to the working directory to contents."""
 
-    def __init__(self, program, setup_config, target_name, target):
+    def __init__(self, program, files):
         self.root = tempfile.mkdtemp(prefix="setup-gui-")
         self.install = os.path.join(self.root, "install")
         self.work = os.path.join(self.root, "work")
         self.bin = os.path.join(self.root, "bin")
-        for directory in (self.install, self.work, self.bin,
-                          os.path.join(self.work, "documentation")):
+        for directory in (self.install, self.work, self.bin):
             os.mkdir(directory)
         os.symlink(os.path.abspath(program), os.path.join(self.install, "setup"))
         self.write(os.path.join(self.install, "Version.txt"), self.work.encode() + b"\n")
-        self.write(self.path("setup.config"), setup_config)
-        self.write(self.path("documentation/readme.txt"), b"Read me.\n")
-        self.target = self.path(target_name)
-        if target is not None:
-            self.write(self.target, target)
+        for name, content in files.items():
+            os.makedirs(os.path.dirname(self.path(name)), exist_ok=True)
+            self.write(self.path(name), content)
 
     def path(self, name):
         return os.path.join(self.work, name)
@@ -135,6 +129,18 @@ class Installation:
 
     def remove(self):
         shutil.rmtree(self.root)
+
+
+def directory_files(directory):
+    """The files under `directory` as Installation takes them, but its "Version.txt"."""
+    files = {}
+    for parent, _, names in os.walk(directory):
+        for name in names:
+            relative = os.path.relpath(os.path.join(parent, name), directory)
+            if relative != "Version.txt":
+                with open(os.path.join(parent, name), "rb") as source:
+                    files[relative] = source.read()
+    return files
 
 
 def environment_for_program(path):
@@ -190,6 +196,9 @@ class Session:
         wait_for("the exit buttons", lambda: self.find("push button"))
         xdotool("windowfocus", "--sync", self.window)
         return self
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", str(self.window), path], check=True)
 
     def title(self):
         return xdotool("getwindowname", self.window).rstrip("\n")
