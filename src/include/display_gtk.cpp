@@ -82,7 +82,7 @@ static const char CHOICES_KEY[] = "setup-choices";
 static void on_pick(GtkComboBox *combo, gpointer) {
     int index = gtk_combo_box_get_active(combo);
     auto *choices = static_cast<GPtrArray *>(g_object_get_data(G_OBJECT(combo), CHOICES_KEY));
-    if (index < 0 || static_cast<guint>(index) >= choices->len) return;
+    if (index < 0) return;
     ClickButton(GTK_WIDGET(combo), static_cast<catagory *>(g_ptr_array_index(choices, index)));
 }
 

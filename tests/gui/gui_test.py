@@ -60,8 +60,8 @@ VIDEO_HIGH = switched(GAME, *VIDEO_LOW_TO_HIGH)
 SOUND_OFF = switched(GAME, *SOUND_ON_TO_OFF)
 
 
-def header(groups, columns):
-    """A header of one "#groups" line and, per group, two described choices and no setting."""
+def header(groups):
+    """A header of one "#groups" line and, per group, two choices and no setting."""
     lines = [b"#groups " + b" ".join(groups)]
     for group in groups:
         lines.append(b"#cat %s %s1 %s2" % (group, group, group))
@@ -126,7 +126,7 @@ class WindowLayoutTest(WindowCase):
                 self.assertEqual(session.title(), title)
 
     def test_notice_then_group_rows_then_the_two_buttons(self):
-        session = self.open(header([b"A", b"B", b"C", b"D", b"E"], 0), columns=2)
+        session = self.open(header([b"A", b"B", b"C", b"D", b"E"]), columns=2)
         labels = [label.get_name() for label in session.find("label")]
         self.assertEqual(labels, [
             "Quorvane requires the latest drivers for your video card.\n"
@@ -150,7 +150,7 @@ class WindowLayoutTest(WindowCase):
         ]
         for columns, rows in cases:
             with self.subTest(columns=columns):
-                session = self.open(header(groups, columns), columns=columns)
+                session = self.open(header(groups), columns=columns)
                 self.assertEqual([[label for label, _ in row] for row in session.rows()], rows)
 
     def test_items_follow_the_header_and_the_current_choice_is_shown(self):
@@ -162,14 +162,14 @@ class WindowLayoutTest(WindowCase):
 #cat Video ultra
 #desc mid Medium
 #desc high
-#set Video high
+#set Video ultra
 #set Sound none
 #set Input joystick
 #endheader
 """)
         self.assertEqual(session.items("Video"), ["low", "Medium", "", "ultra"])
         # Without a choice named by the setting, no item is shown, so any can be picked.
-        self.assertEqual(session.rows(), [[("Video", ""), ("Sound", ""), ("Input", "")],
+        self.assertEqual(session.rows(), [[("Video", "ultra"), ("Sound", ""), ("Input", "")],
                                           [("Net", ""), ("Lang", "")]])
         self.assertEqual(session.items("Lang"), [])
 

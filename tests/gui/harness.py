@@ -188,9 +188,15 @@ class Session:
     def visible_windows(self):
         return xdotool("search", "--onlyvisible", "--pid", self.process.pid).split()
 
+    def _windows_while_running(self):
+        if self.process.poll() is not None:
+            raise AssertionError("the program ended with status %d before its window was up:\n%s"
+                                 % (self.process.returncode, self.stderr_text()))
+        return self.visible_windows()
+
     def wait_for_window(self):
         """Waits until the window is up and its panel built, and gives it the focus."""
-        windows = wait_for("the window", self.visible_windows)
+        windows = wait_for("the window", self._windows_while_running)
         self.window = int(windows[0])
         self.app = wait_for("the accessible application", self._find_application)
         wait_for("the exit buttons", lambda: self.find("push button"))
