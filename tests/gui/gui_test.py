@@ -90,6 +90,9 @@ class WindowCase(unittest.TestCase):
                  "documentation/readme.txt": b"Read me.\n"}
         if target is not None:
             files["game.conf"] = target
+        return self.launch(files, inherit_path)
+
+    def launch(self, files, inherit_path=True):
         self.installation = harness.Installation(PROGRAM, files)
         self.addCleanup(self.installation.remove)
         self.session = harness.Session(self.installation, inherit_path)
@@ -296,10 +299,7 @@ class ExampleTest(WindowCase):
     EXAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
 
     def setUp(self):
-        self.installation = harness.Installation(PROGRAM, harness.directory_files(self.EXAMPLE))
-        self.addCleanup(self.installation.remove)
-        self.session = harness.Session(self.installation).wait_for_window()
-        self.addCleanup(self.session.stop)
+        self.launch(harness.directory_files(self.EXAMPLE)).wait_for_window()
         self.original = self.installation.read("quorvane.xml")
 
     def test_window_shows_every_group_with_its_current_choice(self):
@@ -329,10 +329,21 @@ class ExampleTest(WindowCase):
 
 
 class StartTest(WindowCase):
-    def test_missing_target_file_is_fatal_once_the_window_exists(self):
-        session = self.start(target=None)
-        self.assertEqual(session.wait_exit(), 255)
-        self.assertEqual(session.stderr_text(), "Unable to read from game.conf\n")
+    def test_settings_are_read_before_the_window_and_the_game_file_after_it(self):
+        cases = [
+            # No settings file: the end comes before the window.
+            ({}, "Unable to read from setup.config\n", False),
+            # No game file: the end comes once the window exists.
+            ({"setup.config": SETTINGS % 3}, "Unable to read from game.conf\n", True),
+        ]
+        for files, message, window_made in cases:
+            with self.subTest(message=message):
+                creations = harness.WindowCreations()
+                self.addCleanup(creations.close)
+                session = self.launch(files)
+                self.assertEqual(session.wait_exit(), 255)
+                self.assertEqual(session.stderr_text(), message)
+                self.assertEqual(creations.count() > 0, window_made)
 
 
 if __name__ == "__main__":

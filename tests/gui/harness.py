@@ -66,35 +66,73 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
 
 
+def _xlib():
+    """The few Xlib calls that xdotool does not offer, through ctypes."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    display, window, atom = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong
+    for name, result, arguments in [
+            ("XOpenDisplay", display, [ctypes.c_char_p]),
+            ("XDefaultRootWindow", window, [display]),
+            ("XInternAtom", atom, [display, ctypes.c_char_p, ctypes.c_int]),
+            ("XSendEvent", ctypes.c_int, [display, window, ctypes.c_int, ctypes.c_long,
+                                          ctypes.c_void_p]),
+            ("XSelectInput", ctypes.c_int, [display, window, ctypes.c_long]),
+            ("XSync", ctypes.c_int, [display, ctypes.c_int]),
+            ("XPending", ctypes.c_int, [display]),
+            ("XNextEvent", ctypes.c_int, [display, ctypes.c_void_p]),
+            ("XFlush", ctypes.c_int, [display]),
+            ("XCloseDisplay", ctypes.c_int, [display])]:
+        function = getattr(x11, name)
+        function.restype, function.argtypes = result, arguments
+    return x11
+
+
+CLIENT_MESSAGE, CREATE_NOTIFY = 33, 16
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                ("padding", ctypes.c_long * 12)]  # an XEvent is 24 longs
+
+
 def send_close_request(window):
     """Asks the window to close the way a window manager's close button does."""
-    x11 = ctypes.CDLL("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.c_void_p]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-    class ClientMessage(ctypes.Structure):
-        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
-                    ("padding", ctypes.c_long * 12)]  # an XEvent is 24 longs
-
+    x11 = _xlib()
     display = x11.XOpenDisplay(None)
-    event = ClientMessage()
-    event.type = 33  # ClientMessage
-    event.window = window
-    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-    event.format = 32
+    event = ClientMessage(type=CLIENT_MESSAGE, window=window, format=32,
+                          message_type=x11.XInternAtom(display, b"WM_PROTOCOLS", 0))
     event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
     x11.XFlush(display)
     x11.XCloseDisplay(display)
+
+
+class WindowCreations:
+    """Counts the top-level windows that any client creates on the display from now on,
+    also those of a program that ends before it ever draws them."""
+
+    def __init__(self):
+        self.x11 = _xlib()
+        self.display = self.x11.XOpenDisplay(None)
+        root = self.x11.XDefaultRootWindow(self.display)
+        self.x11.XSelectInput(self.display, root, SUBSTRUCTURE_NOTIFY_MASK)
+        self.x11.XSync(self.display, 0)  # watching before this returns
+
+    def count(self):
+        self.x11.XSync(self.display, 0)
+        event = ClientMessage()
+        created = 0
+        while self.x11.XPending(self.display):
+            self.x11.XNextEvent(self.display, ctypes.byref(event))
+            created += event.type == CREATE_NOTIFY
+        return created
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
 
 
 class Installation:
