@@ -143,16 +143,17 @@ class WindowLayoutTest(WindowCase):
         self.assertLess(session.top(buttons[0]), session.top(buttons[1]))
 
     def test_rows_hold_the_configured_number_of_cells(self):
-        groups = [b"A", b"B", b"C", b"D", b"E"]
+        five = [b"A", b"B", b"C", b"D", b"E"]
         cases = [
-            (2, [["A", "B"], ["C", "D"], ["E"]]),
-            (1, [["A"], ["B"], ["C"], ["D"], ["E"]]),
-            (5, [["A", "B", "C", "D", "E"]]),
-            (9, [["A", "B", "C", "D", "E"]]),
-            (-1, [["A", "B", "C", "D", "E"]]),
+            (five, 2, [["A", "B"], ["C", "D"], ["E"]]),
+            (five, 1, [["A"], ["B"], ["C"], ["D"], ["E"]]),
+            (five, 5, [["A", "B", "C", "D", "E"]]),
+            (five, 9, [["A", "B", "C", "D", "E"]]),
+            (five, -1, [["A", "B", "C", "D", "E"]]),
+            ([], 3, []),
         ]
-        for columns, rows in cases:
-            with self.subTest(columns=columns):
+        for groups, columns, rows in cases:
+            with self.subTest(groups=len(groups), columns=columns):
                 session = self.open(header(groups), columns=columns)
                 self.assertEqual([[label for label, _ in row] for row in session.rows()], rows)
 

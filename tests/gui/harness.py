@@ -265,22 +265,24 @@ class Session:
         def walk(node):
             if node.get_role_name() == role:
                 found.append(node)
-            for index in range(node.get_child_count()):
-                walk(node.get_child_at_index(index))
+            for child in self._children(node):
+                walk(child)
 
         walk(root or self.app)
         return found
 
     def rows(self):
-        """The group cells as rows of (label, shown item), top to bottom, left to right."""
-        rows = {}
-        for combo in self.find("combo box"):
-            labels = [relation.get_target(0).get_name() for relation in combo.get_relation_set()
-                      if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY]
-            place = combo.get_extents(Atspi.CoordType.WINDOW)
-            rows.setdefault(place.y, []).append((place.x, labels, combo.get_name()))
-        return [[(labels[0] if len(labels) == 1 else labels, shown)
-                 for _, labels, shown in sorted(row)] for _, row in sorted(rows.items())]
+        """The boxes between the notice and the buttons, as rows of cells: (the group's
+        label, the item its drop-down shows)."""
+        main_box = self.app.get_child_at_index(0).get_child_at_index(0)
+        children = self._children(main_box)
+        return [[tuple(part.get_name() for part in self._children(cell))
+                 for cell in self._children(row)] for row in children[1:-1]]
+
+    @staticmethod
+    def _children(accessible):
+        return [accessible.get_child_at_index(index)
+                for index in range(accessible.get_child_count())]
 
     def items(self, group):
         return [item.get_name() for item in self.find("menu item", self.combo(group))]
