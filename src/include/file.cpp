@@ -2,9 +2,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
 
 #include "central.h"
 #include "general.h"
+#include "replace.h"
 
 bool origconfig = false;
 
@@ -145,13 +149,15 @@ static void *new_record(size_t size) {
 }
 
 template <typename Record> static Record *tail_of(Record *head) {
-    while (head->next) head = head->next;
+    while (head->next)
+        head = head->next;
     return head;
 }
 
 // Calls `take` with each word of `words`, cutting the text as it goes.
 template <typename Take> static void for_each_word(char *words, Take take) {
-    for (char *rest; (rest = next_parm(words)); words = rest) take(words);
+    for (char *rest; (rest = next_parm(words)); words = rest)
+        take(words);
 }
 
 static void read_groups(char *words, group *&G_CURRENT) {
@@ -222,10 +228,13 @@ void LoadConfig() {
 
 // ---- the setting switcher -------------------------------------------------------------
 
-static bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
+static bool is_trailing_blank(char c) {
+    return c == '\n' || c == '\r' || c == ' ';
+}
 
 static std::string_view without_trailing_blanks(std::string_view line) {
-    while (!line.empty() && is_trailing_blank(line.back())) line.remove_suffix(1);
+    while (!line.empty() && is_trailing_blank(line.back()))
+        line.remove_suffix(1);
     return line;
 }
 
@@ -253,7 +262,10 @@ static void write_end_line(int commenting, std::string &out) {
     out.append(commenting == 1 ? "#end -->\n" : "<!-- #end -->\n");
 }
 
-void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
+// Takes one line apart and appends its rewritten form to `out`. `cut` is the buffer that
+// the marker helpers cut in; it is handed in so that a pass reuses one for every line.
+static void switch_line(switch_pass &pass, std::string_view line, std::string &out,
+                        std::string &cut) {
     std::string_view trimmed = without_trailing_blanks(line);
     // Words and markers are judged on the text before a NUL byte; the bytes from the NUL
     // on are kept as they stand.
@@ -264,15 +276,16 @@ void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
     // Only a first word that begins with "#" makes a line anything but plain.
     if (text.find('#') == std::string_view::npos) return copy();
 
-    std::string buffer(text);
-    char *start_write = buffer.data();
+    cut.assign(text);
+    char *start_write = cut.data();
     char *inner = xml_pre_chomp_comment(start_write);
     if (*inner == '\0') {
         inner = start_write;
-        start_write = buffer.data() + buffer.size();
+        start_write = cut.data() + cut.size();
     }
     char *end_write = xml_chomp_comment(inner);
-    std::string mid = inner;
+    // The inner text as cut, read from the untouched line before its words are split.
+    std::string_view mid = text.substr(inner - cut.data(), strlen(inner));
     char *W = inner;
     char *rest = next_parm(W);
 
@@ -296,56 +309,168 @@ void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
     out.append(end_write).append(tail).append("\n");
 }
 
-static FILE *open_or_fallback(const char *name, const char *mode) {
-    FILE *fp = fopen(name, mode);
-    return fp ? fp : fopen(mangle_config(name).c_str(), mode);
+void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
+    std::string cut;
+    switch_line(pass, line, out, cut);
 }
 
-// Rewrites every line of `rp` into `wp`; false when a read or a write fails.
-static bool switch_file(switch_pass &pass, FILE *rp, FILE *wp) {
-    std::string out;
-    char *line = nullptr;
-    size_t capacity = 0;
-    ssize_t length;
-    bool written = true;
-    while (written && (length = getline(&line, &capacity, rp)) >= 0) {
-        out.clear();
-        SwitchLine(pass, std::string_view(line, length), out);
-        written = fwrite(out.data(), 1, out.size(), wp) == out.size();
+// Reads and writes go in chunks of this size; a line longer than one chunk makes the
+// input buffer grow to hold it whole.
+static const size_t CHUNK = 128 * 1024;
+
+static int open_or_fallback(const char *name, int flags) {
+    int fd = open(name, flags | O_CLOEXEC, 0666);
+    return fd >= 0 ? fd : open(mangle_config(name).c_str(), flags | O_CLOEXEC, 0666);
+}
+
+// A temporary file that is a device or a pipe would swallow the text or never end when
+// read back, so only a regular file, or a name that does not exist yet, is taken.
+static int open_regular_for_writing(const char *name) {
+    struct stat st;
+    if (stat(name, &st) == 0 && !S_ISREG(st.st_mode))
+        fatal("Unable to write to %s\n", CONFIG.temp_file);
+    unique_fd fd(open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (!fd) return -1;
+    // Checked again on the open file, in case the name changed hands after the stat.
+    if (fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        fatal("Unable to write to %s\n", CONFIG.temp_file);
+    int opened = fd.fd;
+    fd.fd = -1;
+    return opened;
+}
+
+static int open_temp_for_writing() {
+    int fd = open_regular_for_writing(CONFIG.temp_file);
+    if (fd >= 0) return fd;
+    fd = open_regular_for_writing(mangle_config(CONFIG.temp_file).c_str());
+    if (fd < 0) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    return fd;
+}
+
+// Collects the rewritten text and hands it to the temporary file in large writes,
+// counting what has been written so that the copy back moves exactly that.
+struct temp_writer {
+    int fd;
+    std::string pending;
+    off_t written = 0;
+};
+
+static void flush(temp_writer &wp) {
+    if (!write_all(wp.fd, wp.pending.data(), wp.pending.size()))
+        fatal("Unable to write to %s\n", CONFIG.temp_file);
+    wp.written += wp.pending.size();
+    wp.pending.clear();
+}
+
+static void flush_when_full(temp_writer &wp) {
+    if (wp.pending.size() >= CHUNK) flush(wp);
+}
+
+// The target's text as it is read: the unread lines lie in [begin, end) of `buffer`.
+struct line_reader {
+    int fd;
+    std::vector<char> buffer = std::vector<char>(CHUNK);
+    size_t begin = 0;
+    size_t end = 0;
+    bool at_end = false;
+};
+
+// Moves the unfinished line to the front and reads more behind it; grows the buffer
+// when that line fills it. False at the end of the file.
+static bool read_more(line_reader &rp) {
+    if (rp.at_end) return false;
+    memmove(rp.buffer.data(), rp.buffer.data() + rp.begin, rp.end - rp.begin);
+    rp.end -= rp.begin;
+    rp.begin = 0;
+    if (rp.end == rp.buffer.size()) rp.buffer.resize(rp.buffer.size() * 2);
+    ssize_t n = read_some(rp.fd, rp.buffer.data() + rp.end, rp.buffer.size() - rp.end);
+    if (n < 0) fatal("Unable to read from %s\n", CONFIG.config_file);
+    rp.end += n;
+    rp.at_end = n == 0;
+    return !rp.at_end;
+}
+
+// Runs the lines that end in [begin, end) through the switcher. Lines without a "#" that
+// end without blanks come out as they went in, so runs of them are copied in one piece.
+static void switch_lines(switch_pass &pass, line_reader &rp, temp_writer &wp, std::string &cut) {
+    const char *p = rp.buffer.data() + rp.begin;
+    const char *stop = rp.buffer.data() + rp.end;
+    const char *run = p;
+    auto next_hash = [&](const char *from) {
+        const char *hash = static_cast<const char *>(memchr(from, '#', stop - from));
+        return hash ? hash : stop;
+    };
+    const char *hash = next_hash(p);
+    while (const char *nl = static_cast<const char *>(memchr(p, '\n', stop - p))) {
+        bool plain = hash > nl;
+        if (plain && (nl == p || !is_trailing_blank(nl[-1]))) {
+            p = nl + 1;
+            continue;
+        }
+        wp.pending.append(run, p - run);
+        std::string_view line(p, nl - p);
+        if (plain)
+            wp.pending.append(without_trailing_blanks(line)).append("\n");
+        else
+            switch_line(pass, line, wp.pending, cut);
+        p = run = nl + 1;
+        if (hash < p) hash = next_hash(p);
+        flush_when_full(wp);
     }
-    free(line);
-    return written && !ferror(rp);
+    wp.pending.append(run, p - run);
+    rp.begin = p - rp.buffer.data();
+    flush_when_full(wp);
 }
 
-static bool copy_stream(FILE *from, FILE *to) {
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, from)) > 0)
-        if (fwrite(buffer, 1, n, to) != n) return false;
-    return !ferror(from);
+// Rewrites the whole target into the temporary file; returns the number of bytes written.
+static off_t switch_file(switch_pass &pass, int rp_fd, int wp_fd) {
+    line_reader rp{rp_fd};
+    temp_writer wp{wp_fd, {}, 0};
+    wp.pending.reserve(2 * CHUNK);
+    std::string cut;
+    while (read_more(rp))
+        switch_lines(pass, rp, wp, cut);
+    // A last line without a line end gets one.
+    if (rp.begin < rp.end) {
+        std::string_view last(rp.buffer.data() + rp.begin, rp.end - rp.begin);
+        switch_line(pass, last, wp.pending, cut);
+    }
+    flush(wp);
+    return wp.written;
+}
+
+// Steps 1 to 5 of a pass: the target, rewritten, into the temporary file. Returns the
+// number of bytes written.
+static off_t write_temp(switch_pass &pass) {
+    unique_fd rp(open_or_fallback(CONFIG.config_file, O_RDONLY));
+    if (!rp) fatal("Unable to read from %s\n", CONFIG.config_file);
+    unique_fd wp(open_temp_for_writing());
+    off_t written = switch_file(pass, rp.fd, wp.fd);
+    if (!close_checked(wp)) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    return written;
 }
 
 void Modconfig(int setting, char *name, char *group) {
     switch_pass pass{setting, name, group, 0};
-    FilePtr rp(open_or_fallback(CONFIG.config_file, "r"));
-    if (!rp) fatal("Unable to read from %s\n", CONFIG.config_file);
-    FilePtr wp(open_or_fallback(CONFIG.temp_file, "w"));
-    if (!wp) fatal("Unable to write to %s\n", CONFIG.temp_file);
-    if (!switch_file(pass, rp.get(), wp.get()) || fclose(wp.release()) != 0)
-        fatal("Unable to write to %s\n", CONFIG.temp_file);
-    rp.reset();
+    off_t written = write_temp(pass);
 
-    FilePtr tp(open_or_fallback(CONFIG.temp_file, "r"));
+    unique_fd tp(open_or_fallback(CONFIG.temp_file, O_RDONLY));
     if (!tp) fatal("Unable to read from %s\n", CONFIG.temp_file);
     std::string target = origconfig ? mangle_config(CONFIG.config_file) : CONFIG.config_file;
-    FilePtr back(fopen(target.c_str(), "w"));
-    if (!back) {
+    switch (replace_contents(target, tp.fd, written)) {
+    case replace_result::replaced:
+        return;
+    case replace_result::cannot_write:
         fprintf(stderr, "Unable to write  to %s\n", CONFIG.config_file);
         return;
+    case replace_result::cannot_read:
+        fatal("Unable to read from %s\n", CONFIG.temp_file);
     }
-    if (!copy_stream(tp.get(), back.get()) || fclose(back.release()) != 0)
-        fprintf(stderr, "Unable to write  to %s\n", CONFIG.config_file);
 }
 
-void EnableSetting(char *name, char *group) { Modconfig(2, name, group); }
-void DisableSetting(char *name, char *group) { Modconfig(1, name, group); }
+void EnableSetting(char *name, char *group) {
+    Modconfig(2, name, group);
+}
+void DisableSetting(char *name, char *group) {
+    Modconfig(1, name, group);
+}
