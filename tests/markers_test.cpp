@@ -35,8 +35,7 @@ TEST(XmlPreChompComment, CutsAtTheFirstOpenerWithFiveCharactersLeft) {
         {"<!-- ", "\0!-- "s, 5},
         {"ab<!--x", "ab\0!--x"s, 7},
     };
-    for (const CutCase &c : cases)
-        ExpectCuts(xml_pre_chomp_comment, c);
+    for (const CutCase &c : cases) ExpectCuts(xml_pre_chomp_comment, c);
 }
 
 TEST(XmlPreChompComment, WithoutRoomForAnOpenerLeavesTheLineAndPointsAtItsEnd) {
@@ -47,8 +46,7 @@ TEST(XmlPreChompComment, WithoutRoomForAnOpenerLeavesTheLineAndPointsAtItsEnd) {
         {"text <!--", "text <!--", 9},
         {"x <!-x", "x <!-x", 6},
     };
-    for (const CutCase &c : cases)
-        ExpectCuts(xml_pre_chomp_comment, c);
+    for (const CutCase &c : cases) ExpectCuts(xml_pre_chomp_comment, c);
 }
 
 TEST(XmlChompComment, CutsAClosingMarkerAtTheEndAndOneBlankBeforeIt) {
@@ -59,8 +57,7 @@ TEST(XmlChompComment, CutsAClosingMarkerAtTheEndAndOneBlankBeforeIt) {
         // The end comes first, so an earlier closer survives.
         {"a --> b -->", "a --> b\0\0->"s, 8},
     };
-    for (const CutCase &c : cases)
-        ExpectCuts(xml_chomp_comment, c);
+    for (const CutCase &c : cases) ExpectCuts(xml_chomp_comment, c);
 }
 
 TEST(XmlChompComment, CutsTheFirstCloserInsideTheLine) {
@@ -74,8 +71,7 @@ TEST(XmlChompComment, CutsTheFirstCloserInsideTheLine) {
         {"-->text", "\0-\0text"s, 3},
         {"- >x -->y", "\0 \0x -->y"s, 3},
     };
-    for (const CutCase &c : cases)
-        ExpectCuts(xml_chomp_comment, c);
+    for (const CutCase &c : cases) ExpectCuts(xml_chomp_comment, c);
 }
 
 TEST(XmlChompComment, WithoutACloserLeavesTheLineAndPointsAtItsEnd) {
@@ -88,8 +84,7 @@ TEST(XmlChompComment, WithoutACloserLeavesTheLineAndPointsAtItsEnd) {
         {"ab-x>", "ab-x>", 5},
         {"no closer here", "no closer here", 14},
     };
-    for (const CutCase &c : cases)
-        ExpectCuts(xml_chomp_comment, c);
+    for (const CutCase &c : cases) ExpectCuts(xml_chomp_comment, c);
 }
 
 } // namespace

@@ -170,9 +170,7 @@ void RunCases(SwitcherTest &test, const std::vector<PassCase> &cases) {
     }
 }
 
-std::string Fixture(const char *name) {
-    return read_file(std::string(FIXTURES) + "/" + name);
-}
+std::string Fixture(const char *name) { return read_file(std::string(FIXTURES) + "/" + name); }
 
 TEST_F(SwitcherTest, PickingAnotherChoiceAndBackRestoresTheFile) {
     write_file(target, Fixture("switch_before.conf"));

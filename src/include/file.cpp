@@ -149,15 +149,13 @@ static void *new_record(size_t size) {
 }
 
 template <typename Record> static Record *tail_of(Record *head) {
-    while (head->next)
-        head = head->next;
+    while (head->next) head = head->next;
     return head;
 }
 
 // Calls `take` with each word of `words`, cutting the text as it goes.
 template <typename Take> static void for_each_word(char *words, Take take) {
-    for (char *rest; (rest = next_parm(words)); words = rest)
-        take(words);
+    for (char *rest; (rest = next_parm(words)); words = rest) take(words);
 }
 
 static void read_groups(char *words, group *&G_CURRENT) {
@@ -228,13 +226,10 @@ void LoadConfig() {
 
 // ---- the setting switcher -------------------------------------------------------------
 
-static bool is_trailing_blank(char c) {
-    return c == '\n' || c == '\r' || c == ' ';
-}
+static bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
 
 static std::string_view without_trailing_blanks(std::string_view line) {
-    while (!line.empty() && is_trailing_blank(line.back()))
-        line.remove_suffix(1);
+    while (!line.empty() && is_trailing_blank(line.back())) line.remove_suffix(1);
     return line;
 }
 
@@ -428,8 +423,7 @@ static off_t switch_file(switch_pass &pass, int rp_fd, int wp_fd) {
     temp_writer wp{wp_fd, {}, 0};
     wp.pending.reserve(2 * CHUNK);
     std::string cut;
-    while (read_more(rp))
-        switch_lines(pass, rp, wp, cut);
+    while (read_more(rp)) switch_lines(pass, rp, wp, cut);
     // A last line without a line end gets one.
     if (rp.begin < rp.end) {
         std::string_view last(rp.buffer.data() + rp.begin, rp.end - rp.begin);
@@ -468,9 +462,5 @@ void Modconfig(int setting, char *name, char *group) {
     }
 }
 
-void EnableSetting(char *name, char *group) {
-    Modconfig(2, name, group);
-}
-void DisableSetting(char *name, char *group) {
-    Modconfig(1, name, group);
-}
+void EnableSetting(char *name, char *group) { Modconfig(2, name, group); }
+void DisableSetting(char *name, char *group) { Modconfig(1, name, group); }

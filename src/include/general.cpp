@@ -11,14 +11,11 @@ char *next_parm(char *string) {
     return space + 1;
 }
 
-static bool is_trailing_blank(char c) {
-    return c == '\n' || c == '\r' || c == ' ';
-}
+static bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
 
 void chomp(char *string) {
     size_t length = strlen(string);
-    while (length > 0 && is_trailing_blank(string[length - 1]))
-        string[--length] = '\0';
+    while (length > 0 && is_trailing_blank(string[length - 1])) string[--length] = '\0';
 }
 
 char *NewString(const char *string) {

@@ -22,6 +22,7 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
+
 // Cuts `string` where its first comment opener ("<!" with at least five characters from
 // there to the end) begins; returns the text after the opener's five characters, or the
 // empty terminator when there is no opener.

@@ -20,8 +20,7 @@ bool close_checked(unique_fd &file) {
 
 ssize_t read_some(int fd, char *buffer, size_t size) {
     ssize_t n;
-    do
-        n = read(fd, buffer, size);
+    do n = read(fd, buffer, size);
     while (n < 0 && errno == EINTR);
     return n;
 }
