@@ -38,8 +38,9 @@ bool write_all(int fd, const char *data, size_t size) {
 
 static const size_t COPY_CHUNK = 128 * 1024;
 
-// Copies exactly `size` bytes; a source that ends before is a read failure.
-static replace_result copy_exactly(int source, int destination, off_t size) {
+// Copies exactly `size` bytes through a buffer; a source that ends before is a read
+// failure.
+static replace_result copy_through_buffer(int source, int destination, off_t size) {
     std::vector<char> buffer(COPY_CHUNK);
     while (size > 0) {
         size_t want = size < off_t(COPY_CHUNK) ? size_t(size) : COPY_CHUNK;
@@ -49,6 +50,28 @@ static replace_result copy_exactly(int source, int destination, off_t size) {
         size -= n;
     }
     return replace_result::replaced;
+}
+
+static bool lacks_room(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
+
+// Copies exactly `size` bytes, inside the kernel where it can, and starts writing each
+// stretch to disk at once so that the final flush has little left to wait for. Errors
+// that do not plainly mean a full disk are left to the buffered copy to sort out, since
+// it can tell a failed read from a failed write.
+static replace_result copy_exactly(int source, int destination, off_t size) {
+    const size_t STRETCH = 8 << 20;
+    off_t done = 0;
+    while (done < size) {
+        size_t want = size - done < off_t(STRETCH) ? size_t(size - done) : STRETCH;
+        ssize_t n = copy_file_range(source, nullptr, destination, nullptr, want, 0);
+        if (n == 0) return replace_result::cannot_read;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && lacks_room(errno)) return replace_result::cannot_write;
+        if (n < 0) break;
+        sync_file_range(destination, done, n, SYNC_FILE_RANGE_WRITE);
+        done += n;
+    }
+    return copy_through_buffer(source, destination, size - done);
 }
 
 // The file that `target` finally names: links followed, so that they stay links. A
