@@ -53,15 +53,25 @@ std::string BenchDirectory() {
     return templ;
 }
 
+std::string bench_dir;
+std::map<size_t, std::string> targets;
+
 // The generated target for each size, made once per run.
-const std::string &Target(const std::string &dir, size_t size) {
-    static std::map<size_t, std::string> targets;
+const std::string &Target(size_t size) {
     std::string &path = targets[size];
     if (path.empty()) {
-        path = dir + "/game-" + std::to_string(size) + ".conf";
+        path = bench_dir + "/game-" + std::to_string(size) + ".conf";
         Generate(path, size);
     }
     return path;
+}
+
+std::string TempFile() { return bench_dir + "/config.temp"; }
+
+void RemoveFiles() {
+    for (const auto &[size, path] : targets) unlink(path.c_str());
+    unlink(TempFile().c_str());
+    rmdir(bench_dir.c_str());
 }
 
 void Copy(const char *from, const char *to) {
@@ -125,11 +135,10 @@ long PeakGrowthKiB() {
 }
 
 void BM_Pass(benchmark::State &state) {
-    static const std::string dir = BenchDirectory();
     size_t size = state.range(0);
     ClearMainConfig();
-    CONFIG.config_file = NewString(Target(dir, size).c_str());
-    CONFIG.temp_file = NewString((dir + "/config.temp").c_str());
+    CONFIG.config_file = NewString(Target(size).c_str());
+    CONFIG.temp_file = NewString(TempFile().c_str());
 
     double pass_time = 0, baseline_time = 0;
     int iteration = 0;
@@ -162,7 +171,10 @@ int main(int argc, char **argv) {
         return 0;
     }
     benchmark::Initialize(&argc, argv);
+    bench_dir = BenchDirectory();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    RemoveFiles();
+    ClearMainConfig();
     return 0;
 }

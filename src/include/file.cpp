@@ -237,8 +237,8 @@ static std::string_view without_trailing_blanks(std::string_view line) {
     return line;
 }
 
-static bool is_keyword_line(const char *W) {
-    return strcmp(W, "#groups") == 0 || strcmp(W, "#cat") == 0 || strcmp(W, "#desc") == 0;
+static bool is_keyword_line(std::string_view W) {
+    return W == "#groups" || W == "#cat" || W == "#desc";
 }
 
 // Whether a block-opening line with first word W and further words `rest` names `name`.
@@ -288,18 +288,20 @@ static void switch_line(switch_pass &pass, std::string_view line, std::string &o
     char *W = inner;
     char *rest = next_parm(W);
 
-    if (!rest || W[0] != '#' || W[1] == '#' || strcmp(W, "#endheader") == 0) return copy();
-    if (strcmp(W, "#end") == 0) {
+    if (!rest || W[0] != '#' || W[1] == '#') return copy();
+    std::string_view word = W;
+    if (word == "#endheader") return copy();
+    if (word == "#end") {
         int was = pass.commenting;
         pass.commenting = 0;
         if (was == 0) return copy();
         return write_end_line(was, out);
     }
-    if (strcmp(W, "#set") == 0) {
+    if (word == "#set") {
         if (!next_parm(rest) || strcmp(rest, pass.group) != 0) return copy();
         return write_set_line(pass, out);
     }
-    if (is_keyword_line(W)) return copy();
+    if (is_keyword_line(word)) return copy();
 
     if (pass.commenting == 0 && names_choice(W, rest, pass.name)) pass.commenting = pass.setting;
     if (pass.commenting == 0) return copy();
@@ -458,7 +460,7 @@ static void switch_lines(switch_pass &pass, line_reader &rp, temp_writer &wp, st
 static off_t switch_file(switch_pass &pass, int rp_fd, int wp_fd) {
     line_reader rp{rp_fd};
     temp_writer wp{wp_fd, {}, 0};
-    wp.pending.reserve(2 * CHUNK);
+    wp.pending.reserve(CHUNK + CHUNK / 2);
     std::string cut;
     while (read_more(rp)) switch_lines(pass, rp, wp, cut);
     // A last line without a line end gets one.
