@@ -124,7 +124,7 @@ class SwitcherFaultTest : public ::testing::Test {
         }
     }
     std::vector<std::string> Args(const char *action) {
-        return {work, root.path(), config_file, temp_file, "0", action, "A", "G"};
+        return {work, install, config_file, temp_file, "0", action, "A", "G"};
     }
     ProgramResult Run(const char *action = "disable", Limits limits = {}) {
         int stderr_read;
@@ -145,12 +145,14 @@ class SwitcherFaultTest : public ::testing::Test {
     std::string temp = other + "/config.temp";
     std::string config_file = target;
     std::string temp_file = temp;
+    std::string install = root.path();
 };
 
-TEST_F(SwitcherFaultTest, TemporaryFileThatIsNoRegularFileIsRefusedBeforeAnyWrite) {
+TEST_F(SwitcherFaultTest, TemporaryFileThatIsNoRegularFileOrIsTheTargetIsRefusedBeforeAnyWrite) {
     mkfifo((work + "/fifo").c_str(), 0644);
     mkdir((work + "/subdir").c_str(), 0755);
-    for (std::string device : {"/dev/full", "/dev/zero", "fifo", "subdir"}) {
+    symlink("game.conf", (work + "/link").c_str());
+    for (std::string device : {"/dev/full", "/dev/zero", "fifo", "subdir", "game.conf", "link"}) {
         SCOPED_TRACE(device);
         temp_file = device;
         Limits limits;
@@ -171,6 +173,23 @@ TEST_F(SwitcherFaultTest, FailedWriteOfTheTemporaryFileEndsTheProcessAndKeepsThe
     EXPECT_EQ(result.stderr_text, "Unable to write to " + temp + "\n");
     EXPECT_EQ(result.status, 255);
     EXPECT_EQ(read_file(target), big);
+}
+
+TEST_F(SwitcherFaultTest, TextIsReadBackFromTheFallbackItWasWrittenTo) {
+    GiveToRunner(work);
+    GiveToRunner(target);
+    GiveToRunner(other);
+    install = other;
+    temp_file = "config.temp";
+    std::string stale = work + "/config.temp";
+    write_file(stale, "stale\n");
+    chmod(stale.c_str(), 0444);
+    ProgramResult result = RunAsUser();
+    EXPECT_EQ(result.stderr_text, "");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(read_file(target), AFTER);
+    EXPECT_EQ(read_file(other + "/config.temp"), AFTER);
+    EXPECT_EQ(read_file(stale), "stale\n");
 }
 
 TEST_F(SwitcherFaultTest, LinkedTargetStaysALinkAndItsFileKeepsItsMode) {

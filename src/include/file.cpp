@@ -319,14 +319,19 @@ void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
 // input buffer grow to hold it whole.
 static const size_t CHUNK = 128 * 1024;
 
-static int open_or_fallback(const char *name, int flags) {
-    int fd = open(name, flags | O_CLOEXEC, 0666);
-    return fd >= 0 ? fd : open(mangle_config(name).c_str(), flags | O_CLOEXEC, 0666);
+static int open_to_read(const char *name) {
+    int fd = open(name, O_RDONLY | O_CLOEXEC);
+    return fd >= 0 ? fd : open(mangle_config(name).c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+static bool same_file(const struct stat &a, const struct stat &b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // A temporary file that is a device or a pipe would swallow the text or never end when
-// read back, so only a regular file, or a name that does not exist yet, is taken.
-static int open_regular_for_writing(const char *name) {
+// read back, so only a regular file, or a name that does not exist yet, is taken; and
+// never the target itself, which writing would destroy before it is read.
+static int open_regular_for_writing(const char *name, const struct stat &target) {
     struct stat st;
     if (stat(name, &st) == 0 && !S_ISREG(st.st_mode))
         fatal("Unable to write to %s\n", CONFIG.temp_file);
@@ -335,17 +340,23 @@ static int open_regular_for_writing(const char *name) {
     unique_fd fd(open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
     if (!fd) return -1;
     // Checked again on the open file, in case the name changed hands after the stat.
-    if (fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || same_file(st, target))
         fatal("Unable to write to %s\n", CONFIG.temp_file);
     int opened = fd.fd;
     fd.fd = -1;
     return opened;
 }
 
-static int open_temp_for_writing() {
-    int fd = open_regular_for_writing(CONFIG.temp_file);
+// Opens the temporary file under its plain name or else its fallback path, and tells
+// which one it took.
+static int open_temp_for_writing(int target_fd, std::string &temp_name) {
+    struct stat target;
+    if (fstat(target_fd, &target) != 0) fatal("Unable to read from %s\n", CONFIG.config_file);
+    temp_name = CONFIG.temp_file;
+    int fd = open_regular_for_writing(temp_name.c_str(), target);
     if (fd >= 0) return fd;
-    fd = open_regular_for_writing(mangle_config(CONFIG.temp_file).c_str());
+    temp_name = mangle_config(CONFIG.temp_file);
+    fd = open_regular_for_writing(temp_name.c_str(), target);
     if (fd < 0) fatal("Unable to write to %s\n", CONFIG.temp_file);
     return fd;
 }
@@ -474,11 +485,11 @@ static off_t switch_file(switch_pass &pass, int rp_fd, int wp_fd) {
 }
 
 // Steps 1 to 5 of a pass: the target, rewritten, into the temporary file. Returns the
-// number of bytes written.
-static off_t write_temp(switch_pass &pass) {
-    unique_fd rp(open_or_fallback(CONFIG.config_file, O_RDONLY));
+// number of bytes written and the name they were written under.
+static off_t write_temp(switch_pass &pass, std::string &temp_name) {
+    unique_fd rp(open_to_read(CONFIG.config_file));
     if (!rp) fatal("Unable to read from %s\n", CONFIG.config_file);
-    unique_fd wp(open_temp_for_writing());
+    unique_fd wp(open_temp_for_writing(rp.fd, temp_name));
     off_t written = switch_file(pass, rp.fd, wp.fd);
     if (!close_checked(wp)) fatal("Unable to write to %s\n", CONFIG.temp_file);
     return written;
@@ -486,9 +497,12 @@ static off_t write_temp(switch_pass &pass) {
 
 void Modconfig(int setting, char *name, char *group) {
     switch_pass pass{setting, name, group, 0};
-    off_t written = write_temp(pass);
+    std::string temp_name;
+    off_t written = write_temp(pass, temp_name);
 
-    unique_fd tp(open_or_fallback(CONFIG.temp_file, O_RDONLY));
+    // Read back from the file just written: when the plain name could not be written,
+    // a file of that name may still be readable, with some other text.
+    unique_fd tp(open(temp_name.c_str(), O_RDONLY | O_CLOEXEC));
     if (!tp) fatal("Unable to read from %s\n", CONFIG.temp_file);
     std::string target = origconfig ? mangle_config(CONFIG.config_file) : CONFIG.config_file;
     switch (replace_contents(target, tp.fd, written)) {
