@@ -484,7 +484,7 @@ static off_t switch_file(switch_pass &pass, int rp_fd, int wp_fd) {
     return wp.written;
 }
 
-// Steps 1 to 5 of a pass: the target, rewritten, into the temporary file. Returns the
+// The first half of a pass: the target, rewritten, into the temporary file. Returns the
 // number of bytes written and the name they were written under.
 static off_t write_temp(switch_pass &pass, std::string &temp_name) {
     unique_fd rp(open_to_read(CONFIG.config_file));

@@ -55,19 +55,19 @@ static replace_result copy_through_buffer(int source, int destination, off_t siz
 static bool lacks_room(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 // Copies exactly `size` bytes, inside the kernel where it can, and starts writing each
-// stretch to disk at once so that the final flush has little left to wait for. Errors
-// that do not plainly mean a full disk are left to the buffered copy to sort out, since
-// it can tell a failed read from a failed write.
+// stretch to disk at once so that the final flush has little left to wait for. An early
+// end and errors that do not plainly mean a full disk are left to the buffered copy to
+// sort out: some filesystems answer the in-kernel copy with nothing, and only the
+// buffered copy can tell a failed read from a failed write.
 static replace_result copy_exactly(int source, int destination, off_t size) {
     const size_t STRETCH = 8 << 20;
     off_t done = 0;
     while (done < size) {
         size_t want = size - done < off_t(STRETCH) ? size_t(size - done) : STRETCH;
         ssize_t n = copy_file_range(source, nullptr, destination, nullptr, want, 0);
-        if (n == 0) return replace_result::cannot_read;
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && lacks_room(errno)) return replace_result::cannot_write;
-        if (n < 0) break;
+        if (n <= 0) break;
         sync_file_range(destination, done, n, SYNC_FILE_RANGE_WRITE);
         done += n;
     }
@@ -116,12 +116,15 @@ static bool take_attributes(int fd, const struct stat *old) {
     return fchmod(fd, old->st_mode & 07777) == 0;
 }
 
+// A filesystem that cannot flush to disk (EINVAL) has nothing more to do.
+static bool flush_to_disk(int fd) { return fsync(fd) == 0 || errno == EINVAL; }
+
 static replace_result write_new_file(int source, off_t size, const struct stat *old,
                                      unique_fd &fd) {
     if (!take_attributes(fd.fd, old)) return replace_result::cannot_write;
     replace_result copied = copy_exactly(source, fd.fd, size);
     if (copied != replace_result::replaced) return copied;
-    if (fsync(fd.fd) != 0 || !close_checked(fd)) return replace_result::cannot_write;
+    if (!flush_to_disk(fd.fd) || !close_checked(fd)) return replace_result::cannot_write;
     return replace_result::replaced;
 }
 
@@ -132,7 +135,7 @@ static replace_result rewrite_in_place(const std::string &path, int source, off_
     if (!fd) return replace_result::cannot_write;
     replace_result copied = copy_exactly(source, fd.fd, size);
     if (copied != replace_result::replaced) return copied;
-    if (ftruncate(fd.fd, size) != 0 || fsync(fd.fd) != 0 || !close_checked(fd))
+    if (ftruncate(fd.fd, size) != 0 || !flush_to_disk(fd.fd) || !close_checked(fd))
         return replace_result::cannot_write;
     return replace_result::replaced;
 }
