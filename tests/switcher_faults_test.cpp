@@ -281,6 +281,23 @@ TEST_F(SmallFilesystemTest, TargetWithoutRoomForItsNewTextKeepsItsOldText) {
     EXPECT_EQ(read_file(temp), after);
 }
 
+TEST_F(SmallFilesystemTest, FailedRewriteInPlaceIsReportedAndTheTemporaryFileKeepsTheText) {
+    std::string blocks, live;
+    for (int i = 0; i < 12000; ++i) {
+        blocks += "#A\n#end\n";
+        live += "<!-- #A -->\n<!-- #end -->\n";
+    }
+    write_file(config_file, blocks);
+    GiveToRunner(config_file);
+    GiveToRunner(other);
+    chmod(small.c_str(), 0555);
+    ProgramResult result = RunAsUser("enable");
+    chmod(small.c_str(), 0755);
+    EXPECT_EQ(result.stderr_text, "Unable to write  to " + config_file + "\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(read_file(temp), live);
+}
+
 // A target of some MiB with many blocks; the driver toggles one choice until killed.
 TEST_F(SwitcherFaultTest, KilledPassLeavesTheWholeOldOrTheWholeNewText) {
     std::string before = "#set G A\n", after = "#set G none\n";
