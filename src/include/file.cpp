@@ -317,7 +317,7 @@ void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
 
 // Reads and writes go in chunks of this size; a line longer than one chunk makes the
 // input buffer grow to hold it whole.
-static const size_t CHUNK = 128 * 1024;
+static const size_t CHUNK = 64 * 1024;
 
 static int open_to_read(const char *name) {
     int fd = open(name, O_RDONLY | O_CLOEXEC);
