@@ -5,6 +5,7 @@
 //
 //   switch_bench [benchmark flags]      runs the benchmark in $TMPDIR (or /tmp)
 //   switch_bench --generate FILE BYTES  only writes a generated file, for comparisons
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "central.h"
 #include "file.h"
@@ -102,6 +104,12 @@ template <typename Work> double Seconds(Work work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 long ResidentKiB() {
     long pages = 0, resident = 0;
     FILE *fp = fopen("/proc/self/statm", "r");
@@ -140,17 +148,16 @@ void BM_Pass(benchmark::State &state) {
     CONFIG.config_file = NewString(Target(size).c_str());
     CONFIG.temp_file = NewString(TempFile().c_str());
 
-    double pass_time = 0, baseline_time = 0;
-    int iteration = 0;
+    std::vector<double> pass_times, baseline_times;
     for (auto _ : state) {
-        baseline_time += Seconds(Baseline);
-        double seconds = Seconds([&] { Pass(iteration++); });
-        pass_time += seconds;
-        state.SetIterationTime(seconds);
+        baseline_times.push_back(Seconds(Baseline));
+        pass_times.push_back(Seconds([&] { Pass(pass_times.size()); }));
+        state.SetIterationTime(pass_times.back());
     }
-    double megabytes = double(size) * iteration / 1e6;
-    state.counters["pass_MBps"] = megabytes / pass_time;
-    state.counters["baseline_MBps"] = megabytes / baseline_time;
+    // Medians, so that a burst of load from other work on the machine does not decide.
+    double pass_time = Median(pass_times), baseline_time = Median(baseline_times);
+    state.counters["pass_MBps"] = size / 1e6 / pass_time;
+    state.counters["baseline_MBps"] = size / 1e6 / baseline_time;
     state.counters["ratio"] = pass_time / baseline_time;
     state.counters["peak_growth_KiB"] = PeakGrowthKiB();
 }
@@ -163,7 +170,7 @@ BENCHMARK(BM_Pass)
     ->Arg(128 << 20)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(1.0);
+    ->MinTime(2.0);
 
 int main(int argc, char **argv) {
     if (argc == 4 && strcmp(argv[1], "--generate") == 0) {
