@@ -2,9 +2,17 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "central.h"
 #include "general.h"
+#include "replace.h"
 
 bool origconfig = false;
 
@@ -229,8 +237,8 @@ static std::string_view without_trailing_blanks(std::string_view line) {
     return line;
 }
 
-static bool is_keyword_line(const char *W) {
-    return strcmp(W, "#groups") == 0 || strcmp(W, "#cat") == 0 || strcmp(W, "#desc") == 0;
+static bool is_keyword_line(std::string_view W) {
+    return W == "#groups" || W == "#cat" || W == "#desc";
 }
 
 // Whether a block-opening line with first word W and further words `rest` names `name`.
@@ -253,7 +261,10 @@ static void write_end_line(int commenting, std::string &out) {
     out.append(commenting == 1 ? "#end -->\n" : "<!-- #end -->\n");
 }
 
-void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
+// Takes one line apart and appends its rewritten form to `out`. `cut` is the buffer that
+// the marker helpers cut in; it is handed in so that a pass reuses one for every line.
+static void switch_line(switch_pass &pass, std::string_view line, std::string &out,
+                        std::string &cut) {
     std::string_view trimmed = without_trailing_blanks(line);
     // Words and markers are judged on the text before a NUL byte; the bytes from the NUL
     // on are kept as they stand.
@@ -264,30 +275,33 @@ void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
     // Only a first word that begins with "#" makes a line anything but plain.
     if (text.find('#') == std::string_view::npos) return copy();
 
-    std::string buffer(text);
-    char *start_write = buffer.data();
+    cut.assign(text);
+    char *start_write = cut.data();
     char *inner = xml_pre_chomp_comment(start_write);
     if (*inner == '\0') {
         inner = start_write;
-        start_write = buffer.data() + buffer.size();
+        start_write = cut.data() + cut.size();
     }
     char *end_write = xml_chomp_comment(inner);
-    std::string mid = inner;
+    // The inner text as cut, read from the untouched line before its words are split.
+    std::string_view mid = text.substr(inner - cut.data(), strlen(inner));
     char *W = inner;
     char *rest = next_parm(W);
 
-    if (!rest || W[0] != '#' || W[1] == '#' || strcmp(W, "#endheader") == 0) return copy();
-    if (strcmp(W, "#end") == 0) {
+    if (!rest || W[0] != '#' || W[1] == '#') return copy();
+    std::string_view word = W;
+    if (word == "#endheader") return copy();
+    if (word == "#end") {
         int was = pass.commenting;
         pass.commenting = 0;
         if (was == 0) return copy();
         return write_end_line(was, out);
     }
-    if (strcmp(W, "#set") == 0) {
+    if (word == "#set") {
         if (!next_parm(rest) || strcmp(rest, pass.group) != 0) return copy();
         return write_set_line(pass, out);
     }
-    if (is_keyword_line(W)) return copy();
+    if (is_keyword_line(word)) return copy();
 
     if (pass.commenting == 0 && names_choice(W, rest, pass.name)) pass.commenting = pass.setting;
     if (pass.commenting == 0) return copy();
@@ -296,55 +310,210 @@ void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
     out.append(end_write).append(tail).append("\n");
 }
 
-static FILE *open_or_fallback(const char *name, const char *mode) {
-    FILE *fp = fopen(name, mode);
-    return fp ? fp : fopen(mangle_config(name).c_str(), mode);
+void SwitchLine(switch_pass &pass, std::string_view line, std::string &out) {
+    std::string cut;
+    switch_line(pass, line, out, cut);
 }
 
-// Rewrites every line of `rp` into `wp`; false when a read or a write fails.
-static bool switch_file(switch_pass &pass, FILE *rp, FILE *wp) {
-    std::string out;
-    char *line = nullptr;
-    size_t capacity = 0;
-    ssize_t length;
-    bool written = true;
-    while (written && (length = getline(&line, &capacity, rp)) >= 0) {
-        out.clear();
-        SwitchLine(pass, std::string_view(line, length), out);
-        written = fwrite(out.data(), 1, out.size(), wp) == out.size();
+// Reads and writes go in chunks of this size; a line longer than one chunk makes the
+// input buffer grow to hold it whole.
+static const size_t CHUNK = 64 * 1024;
+
+static int open_to_read(const char *name) {
+    int fd = open(name, O_RDONLY | O_CLOEXEC);
+    return fd >= 0 ? fd : open(mangle_config(name).c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+static bool same_file(const struct stat &a, const struct stat &b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A temporary file that is a device or a pipe would swallow the text or never end when
+// read back, so only a regular file, or a name that does not exist yet, is taken; and
+// never the target itself, which writing would destroy before it is read.
+static int open_regular_for_writing(const char *name, const struct stat &target) {
+    struct stat st;
+    if (stat(name, &st) == 0 && !S_ISREG(st.st_mode))
+        fatal("Unable to write to %s\n", CONFIG.temp_file);
+    // Not emptied here but cut to the new length at the end: writing over the pages of
+    // the last pass costs less than freeing them and allocating new ones.
+    unique_fd fd(open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (!fd) return -1;
+    // Checked again on the open file, in case the name changed hands after the stat.
+    if (fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || same_file(st, target))
+        fatal("Unable to write to %s\n", CONFIG.temp_file);
+    int opened = fd.fd;
+    fd.fd = -1;
+    return opened;
+}
+
+// Opens the temporary file under its plain name or else its fallback path, and tells
+// which one it took.
+static int open_temp_for_writing(int target_fd, std::string &temp_name) {
+    struct stat target;
+    if (fstat(target_fd, &target) != 0) fatal("Unable to read from %s\n", CONFIG.config_file);
+    temp_name = CONFIG.temp_file;
+    int fd = open_regular_for_writing(temp_name.c_str(), target);
+    if (fd >= 0) return fd;
+    temp_name = mangle_config(CONFIG.temp_file);
+    fd = open_regular_for_writing(temp_name.c_str(), target);
+    if (fd < 0) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    return fd;
+}
+
+// Collects the rewritten text and hands it to the temporary file in large writes,
+// counting what has been written so that the copy back moves exactly that.
+struct temp_writer {
+    int fd;
+    std::string pending;
+    off_t written = 0;
+};
+
+static void write_out(temp_writer &wp, const char *data, size_t size) {
+    if (!write_all(wp.fd, data, size)) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    wp.written += size;
+}
+
+static void flush(temp_writer &wp) {
+    write_out(wp, wp.pending.data(), wp.pending.size());
+    wp.pending.clear();
+}
+
+static void flush_when_full(temp_writer &wp) {
+    if (wp.pending.size() >= CHUNK) flush(wp);
+}
+
+// Text that goes out as it came in: long stretches are written straight from the read
+// buffer rather than copied into `pending` first.
+static void put_unchanged(temp_writer &wp, const char *data, size_t size) {
+    if (size < CHUNK / 4) {
+        wp.pending.append(data, size);
+        return flush_when_full(wp);
     }
-    free(line);
-    return written && !ferror(rp);
+    flush(wp);
+    write_out(wp, data, size);
 }
 
-static bool copy_stream(FILE *from, FILE *to) {
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, from)) > 0)
-        if (fwrite(buffer, 1, n, to) != n) return false;
-    return !ferror(from);
+// The target's text as it is read: the unread lines lie in [begin, end) of `buffer`.
+struct line_reader {
+    int fd;
+    std::vector<char> buffer = std::vector<char>(CHUNK);
+    size_t begin = 0;
+    size_t end = 0;
+    bool at_end = false;
+};
+
+// Moves the unfinished line to the front and reads more behind it; grows the buffer
+// when that line fills it. False at the end of the file.
+static bool read_more(line_reader &rp) {
+    if (rp.at_end) return false;
+    memmove(rp.buffer.data(), rp.buffer.data() + rp.begin, rp.end - rp.begin);
+    rp.end -= rp.begin;
+    rp.begin = 0;
+    if (rp.end == rp.buffer.size()) rp.buffer.resize(rp.buffer.size() * 2);
+    ssize_t n = read_some(rp.fd, rp.buffer.data() + rp.end, rp.buffer.size() - rp.end);
+    if (n < 0) fatal("Unable to read from %s\n", CONFIG.config_file);
+    rp.end += n;
+    rp.at_end = n == 0;
+    return !rp.at_end;
+}
+
+static bool is_event(const char *at, const char *line_start) {
+    return *at == '#' || (*at == '\n' && at > line_start && (at[-1] == ' ' || at[-1] == '\r'));
+}
+
+// The first byte from the line start `p` on that can make a line come out other than it
+// went in: a "#", or a line end after a blank or a carriage return. Everything before it
+// is copied unchanged. On x86-64 sixteen bytes are tested at a time.
+static const char *next_event(const char *p, const char *stop) {
+    if (p == stop || is_event(p, p)) return p;
+    const char *at = p + 1;
+#ifdef __SSE2__
+    const __m128i hash = _mm_set1_epi8('#'), nl = _mm_set1_epi8('\n');
+    const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r');
+    for (; stop - at >= 16; at += 16) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at - 1));
+        __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(before, space), _mm_cmpeq_epi8(before, cr));
+        __m128i trailing = _mm_and_si128(_mm_cmpeq_epi8(bytes, nl), blank);
+        int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, hash), trailing));
+        if (hits) return at + __builtin_ctz(hits);
+    }
+#endif
+    while (at < stop && !is_event(at, p)) ++at;
+    return at;
+}
+
+// Runs the complete lines in [begin, end) through the switcher. Only the lines that hold
+// an event are taken apart; the stretches between them are copied in one piece.
+static void switch_lines(switch_pass &pass, line_reader &rp, temp_writer &wp, std::string &cut) {
+    const char *p = rp.buffer.data() + rp.begin;
+    const char *stop = rp.buffer.data() + rp.end;
+    const char *run = p;
+    for (const char *event; (event = next_event(p, stop)) < stop;) {
+        auto nl = static_cast<const char *>(memchr(event, '\n', stop - event));
+        if (!nl) break;
+        auto before = static_cast<const char *>(memrchr(p, '\n', event - p));
+        const char *line = before ? before + 1 : p;
+        put_unchanged(wp, run, line - run);
+        switch_line(pass, std::string_view(line, nl - line), wp.pending, cut);
+        flush_when_full(wp);
+        p = run = nl + 1;
+    }
+    // What follows the last line end waits for the rest of its line.
+    auto last = static_cast<const char *>(memrchr(p, '\n', stop - p));
+    const char *unfinished = last ? last + 1 : p;
+    put_unchanged(wp, run, unfinished - run);
+    rp.begin = unfinished - rp.buffer.data();
+}
+
+// Rewrites the whole target into the temporary file; returns the number of bytes written.
+static off_t switch_file(switch_pass &pass, int rp_fd, int wp_fd) {
+    line_reader rp{rp_fd};
+    temp_writer wp{wp_fd, {}, 0};
+    wp.pending.reserve(CHUNK + CHUNK / 2);
+    std::string cut;
+    while (read_more(rp)) switch_lines(pass, rp, wp, cut);
+    // A last line without a line end gets one.
+    if (rp.begin < rp.end) {
+        std::string_view last(rp.buffer.data() + rp.begin, rp.end - rp.begin);
+        switch_line(pass, last, wp.pending, cut);
+    }
+    flush(wp);
+    if (ftruncate(wp.fd, wp.written) != 0) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    return wp.written;
+}
+
+// The first half of a pass: the target, rewritten, into the temporary file. Returns the
+// number of bytes written and the name they were written under.
+static off_t write_temp(switch_pass &pass, std::string &temp_name) {
+    unique_fd rp(open_to_read(CONFIG.config_file));
+    if (!rp) fatal("Unable to read from %s\n", CONFIG.config_file);
+    unique_fd wp(open_temp_for_writing(rp.fd, temp_name));
+    off_t written = switch_file(pass, rp.fd, wp.fd);
+    if (!close_checked(wp)) fatal("Unable to write to %s\n", CONFIG.temp_file);
+    return written;
 }
 
 void Modconfig(int setting, char *name, char *group) {
     switch_pass pass{setting, name, group, 0};
-    FilePtr rp(open_or_fallback(CONFIG.config_file, "r"));
-    if (!rp) fatal("Unable to read from %s\n", CONFIG.config_file);
-    FilePtr wp(open_or_fallback(CONFIG.temp_file, "w"));
-    if (!wp) fatal("Unable to write to %s\n", CONFIG.temp_file);
-    if (!switch_file(pass, rp.get(), wp.get()) || fclose(wp.release()) != 0)
-        fatal("Unable to write to %s\n", CONFIG.temp_file);
-    rp.reset();
+    std::string temp_name;
+    off_t written = write_temp(pass, temp_name);
 
-    FilePtr tp(open_or_fallback(CONFIG.temp_file, "r"));
+    // Read back from the file just written: when the plain name could not be written,
+    // a file of that name may still be readable, with some other text.
+    unique_fd tp(open(temp_name.c_str(), O_RDONLY | O_CLOEXEC));
     if (!tp) fatal("Unable to read from %s\n", CONFIG.temp_file);
     std::string target = origconfig ? mangle_config(CONFIG.config_file) : CONFIG.config_file;
-    FilePtr back(fopen(target.c_str(), "w"));
-    if (!back) {
+    switch (replace_contents(target, tp.fd, written)) {
+    case replace_result::replaced:
+        return;
+    case replace_result::cannot_write:
         fprintf(stderr, "Unable to write  to %s\n", CONFIG.config_file);
         return;
+    case replace_result::cannot_read:
+        fatal("Unable to read from %s\n", CONFIG.temp_file);
     }
-    if (!copy_stream(tp.get(), back.get()) || fclose(back.release()) != 0)
-        fprintf(stderr, "Unable to write  to %s\n", CONFIG.config_file);
 }
 
 void EnableSetting(char *name, char *group) { Modconfig(2, name, group); }

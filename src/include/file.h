@@ -30,7 +30,11 @@ struct switch_pass {
 // Appends the rewritten form of one line, given without its line end, and "\n" to `out`.
 void SwitchLine(switch_pass &pass, std::string_view line, std::string &out);
 
-// One pass over the game's configuration file through the temporary file.
+// One pass over the game's configuration file through the temporary file, which keeps
+// the new text. The game's file holds its whole old or its whole new text at every
+// instant, unless its directory refuses new files and it has to be rewritten in place;
+// when it cannot be written the pass reports that and returns. Failures with the
+// temporary file end the process.
 void Modconfig(int setting, char *name, char *group);
 void EnableSetting(char *name, char *group);
 void DisableSetting(char *name, char *group);
