@@ -35,7 +35,8 @@ ProgramResult run_program(const std::string &binary, const std::string &argv0,
 
     ProgramResult result{-1, ""};
     char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) result.stderr_text.append(buffer, n);
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+        result.stderr_text.append(buffer, n);
     close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);

@@ -6,7 +6,7 @@
 #include <vector>
 
 struct ProgramResult {
-    int status;  // exit status, or 128 + signal number
+    int status; // exit status, or 128 + signal number
     std::string stderr_text;
 };
 

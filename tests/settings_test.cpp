@@ -39,11 +39,13 @@ struct SettingsCase {
 };
 
 TEST_F(SettingsTest, ReportsEachFaultyLineAndKeepsReading) {
-    const std::string full = "program_name Game\nconfig_file game.conf\ntemp_file t.tmp\ncolumns 2\n";
+    const std::string full =
+        "program_name Game\nconfig_file game.conf\ntemp_file t.tmp\ncolumns 2\n";
     const SettingsCase cases[] = {
         {"all four settings", full, "", "Game", "t.tmp", 2},
         {"only the config file", "config_file game.conf\n",
-         std::string(DEFAULT_NAME) + DEFAULT_TEMP + DEFAULT_COLUMNS, "Application", "config.temp", 3},
+         std::string(DEFAULT_NAME) + DEFAULT_TEMP + DEFAULT_COLUMNS, "Application", "config.temp",
+         3},
         {"comments, blank lines and CR-LF", "# note\r\n\r\n   \nconfig_file game.conf\r\n" + full,
          "Duplicate config_file in config file\n", "Game", "t.tmp", 2},
         {"indented hash is no comment", "  # indented\n" + full,
@@ -79,8 +81,7 @@ TEST_F(SettingsTest, ReportsEachFaultyLineAndKeepsReading) {
         {"negative columns are replaced silently", "config_file g\ncolumns -2\ncolumns 5\n",
          std::string(DEFAULT_NAME) + DEFAULT_TEMP, "Application", "config.temp", 5},
         {"negative then zero leaves zero", "config_file g\ncolumns -2\ncolumns 0\n",
-         std::string("Invalid parameter for column in config file\n") + DEFAULT_NAME +
-             DEFAULT_TEMP,
+         std::string("Invalid parameter for column in config file\n") + DEFAULT_NAME + DEFAULT_TEMP,
          "Application", "config.temp", 0},
         {"negative stays without a later line", "config_file g\ncolumns -1\n",
          std::string(DEFAULT_NAME) + DEFAULT_TEMP, "Application", "config.temp", -1},

@@ -77,9 +77,7 @@ TEST_F(StartupTest, WithoutADisplayTheToolkitEndsTheProgramAfterTheSettings) {
 
 // Each location's settings file names itself through an unknown line, which the
 // program reports before stopping for the missing config_file.
-std::string where(const std::string &label) {
-    return "where " + label + "\n";
-}
+std::string where(const std::string &label) { return "where " + label + "\n"; }
 std::string reported(const std::string &label) {
     return "Unknown line in config file: where " + label + "\n" + NO_NAME + FATAL_NO_CONFIG_FILE;
 }

@@ -33,15 +33,9 @@ static GtkWidget *new_label(const char *text) {
 // ---- the window ----------------------------------------------------------------------
 
 // Every pick is written when it is made, so closing loses nothing.
-[[noreturn]] static void close_window() {
-    exit(0);
-}
-static void on_destroy(GtkWidget *, gpointer) {
-    close_window();
-}
-static gboolean on_delete(GtkWidget *, GdkEvent *, gpointer) {
-    close_window();
-}
+[[noreturn]] static void close_window() { exit(0); }
+static void on_destroy(GtkWidget *, gpointer) { close_window(); }
+static gboolean on_delete(GtkWidget *, GdkEvent *, gpointer) { close_window(); }
 
 void InitGraphics(int *argc, char ***argv) {
     gtk_init(argc, argv);
@@ -94,12 +88,8 @@ static gboolean on_scroll(GtkWidget *combo, GdkEvent *, gpointer) {
     return FALSE;
 }
 
-static void on_readme(GtkButton *, gpointer) {
-    myexit(0);
-}
-static void on_exit_button(GtkButton *, gpointer) {
-    myexitnoreadme(0);
-}
+static void on_readme(GtkButton *, gpointer) { myexit(0); }
+static void on_exit_button(GtkButton *, gpointer) { myexitnoreadme(0); }
 
 static bool in_group(const catagory *choice, const char *group_name) {
     return choice->name && strcmp(choice->group, group_name) == 0;

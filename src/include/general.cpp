@@ -1,7 +1,9 @@
 #include "general.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 char *next_parm(char *string) {
     if (*string == '\0') return nullptr;
@@ -64,4 +66,32 @@ char *xml_chomp_comment(char *string) {
         }
     }
     return string + length;
+}
+
+unique_fd::~unique_fd() {
+    if (fd >= 0) close(fd);
+}
+
+bool close_checked(unique_fd &file) {
+    int fd = file.fd;
+    file.fd = -1;
+    return close(fd) == 0;
+}
+
+ssize_t read_some(int fd, char *buffer, size_t size) {
+    ssize_t n;
+    do n = read(fd, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+bool write_all(int fd, const char *data, size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= n;
+    }
+    return true;
 }

@@ -3,8 +3,10 @@
 #ifndef SETUP_GENERAL_H
 #define SETUP_GENERAL_H
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <sys/types.h>
 
 // Cuts `string` at its first space and returns the text after it; without a space,
 // returns the (empty) terminator. Returns null for an empty string.
@@ -22,6 +24,25 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
+// Owns a file descriptor and closes it on scope exit; for the error paths, where the
+// result of close no longer matters. Successful paths close with `close_checked`.
+struct unique_fd {
+    int fd = -1;
+    explicit unique_fd(int descriptor = -1) : fd(descriptor) {}
+    unique_fd(const unique_fd &) = delete;
+    unique_fd &operator=(const unique_fd &) = delete;
+    ~unique_fd();
+    explicit operator bool() const { return fd >= 0; }
+};
+
+// Closes the descriptor and reports whether the close, and so the last writes, succeeded.
+bool close_checked(unique_fd &file);
+
+// read(2) that retries after signals: the number of bytes read, 0 at the end, -1 on error.
+ssize_t read_some(int fd, char *buffer, size_t size);
+
+// Writes all of `data`; false on any failure, a short write included.
+bool write_all(int fd, const char *data, size_t size);
 
 // Cuts `string` where its first comment opener ("<!" with at least five characters from
 // there to the end) begins; returns the text after the opener's five characters, or the
