@@ -3,7 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <gtk/gtk.h>
+#include <string_view>
 #include <unistd.h>
+#include <unordered_map>
+#include <vector>
 
 #include "file.h"
 
@@ -73,10 +76,14 @@ void InitGraphics(int *argc, char ***argv) {
 // back into its record.
 static const char CHOICES_KEY[] = "setup-choices";
 
+static GPtrArray *choices_of(GtkWidget *combo) {
+    return static_cast<GPtrArray *>(g_object_get_data(G_OBJECT(combo), CHOICES_KEY));
+}
+
 static void on_pick(GtkComboBox *combo, gpointer) {
     int index = gtk_combo_box_get_active(combo);
-    auto *choices = static_cast<GPtrArray *>(g_object_get_data(G_OBJECT(combo), CHOICES_KEY));
     if (index < 0) return;
+    auto *choices = choices_of(GTK_WIDGET(combo));
     ClickButton(GTK_WIDGET(combo), static_cast<catagory *>(g_ptr_array_index(choices, index)));
 }
 
@@ -95,38 +102,63 @@ static bool in_group(const catagory *choice, const char *group_name) {
     return choice->name && strcmp(choice->group, group_name) == 0;
 }
 
-// The drop-down of one group: its choices in list order, showing the current one. A
-// setting that names none of them shows no item, so that every item can be picked.
-static GtkWidget *new_choice_menu(group *G) {
+// A group's drop-down, empty until the walk over the choices fills it.
+struct choice_menu {
+    group *G;
+    GtkWidget *combo;
+};
+
+static GtkWidget *new_choice_menu() {
     GtkWidget *combo = gtk_combo_box_text_new();
-    GPtrArray *choices = g_ptr_array_new();
-    int shown = -1;
-    for (catagory *C = &CATS; C; C = C->next) {
-        if (!in_group(C, G->name)) continue;
-        if (shown < 0 && G->setting && strcmp(C->name, G->setting) == 0) shown = choices->len;
-        as_utf8(GetInfo(C->name), [&](const gchar *label) {
-            gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), label);
-        });
-        C->button = combo;
-        g_ptr_array_add(choices, C);
-    }
-    g_object_set_data_full(G_OBJECT(combo), CHOICES_KEY, choices,
+    g_object_set_data_full(G_OBJECT(combo), CHOICES_KEY, g_ptr_array_new(),
                            reinterpret_cast<GDestroyNotify>(g_ptr_array_unref));
-    // Set before "changed" is connected: in GTK 3 this emits it too, and only a user's
-    // pick may rewrite the file.
-    gtk_combo_box_set_active(GTK_COMBO_BOX(combo), shown);
-    g_signal_connect(combo, "changed", G_CALLBACK(on_pick), nullptr);
     g_signal_connect(combo, "scroll-event", G_CALLBACK(on_scroll), nullptr);
     return combo;
 }
 
+static void add_choice(GtkWidget *combo, catagory *C) {
+    as_utf8(GetInfo(C->name), [&](const gchar *label) {
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), label);
+    });
+    C->button = combo;
+    g_ptr_array_add(choices_of(combo), C);
+}
+
+// One walk over the choice list fills every drop-down, each with its group's choices in
+// list order; a walk per group would make a large header cost the square of its size.
+static void fill_menus(const std::vector<choice_menu> &menus) {
+    std::unordered_map<std::string_view, std::vector<GtkWidget *>> combos_of_group;
+    for (const choice_menu &menu : menus) combos_of_group[menu.G->name].push_back(menu.combo);
+    for (catagory *C = &CATS; C; C = C->next) {
+        if (!C->name) continue;
+        auto found = combos_of_group.find(C->group);
+        if (found == combos_of_group.end()) continue;
+        for (GtkWidget *combo : found->second) add_choice(combo, C);
+    }
+}
+
+// Shows the group's current choice. A setting that names none of its choices shows no
+// item, so that every item can be picked. Set before "changed" is connected: in GTK 3
+// this emits it too, and only a user's pick may rewrite the file.
+static void show_current_choice(const choice_menu &menu) {
+    GPtrArray *choices = choices_of(menu.combo);
+    int shown = -1;
+    for (guint i = 0; menu.G->setting && shown < 0 && i < choices->len; ++i) {
+        auto *C = static_cast<catagory *>(g_ptr_array_index(choices, i));
+        if (strcmp(C->name, menu.G->setting) == 0) shown = i;
+    }
+    gtk_combo_box_set_active(GTK_COMBO_BOX(menu.combo), shown);
+    g_signal_connect(menu.combo, "changed", G_CALLBACK(on_pick), nullptr);
+}
+
 // The group's name above its drop-down; the label names the drop-down for screen readers.
-static GtkWidget *new_group_cell(group *G) {
+static GtkWidget *new_group_cell(group *G, std::vector<choice_menu> &menus) {
     GtkWidget *cell = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     GtkWidget *label = new_label(G->name);
     pack(cell, label);
     gtk_widget_show(label);
-    GtkWidget *combo = new_choice_menu(G);
+    GtkWidget *combo = new_choice_menu();
+    menus.push_back({G, combo});
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), combo);
     gtk_widget_show(combo);
     pack(cell, combo);
@@ -146,15 +178,16 @@ static void add_button(GtkWidget *box, const char *text, GCallback clicked) {
     pack(box, button);
 }
 
-void ShowMain() {
+void FillMainWindow() {
     // Rows hold CONFIG.columns cells; the counter never meets a value of zero or below,
     // which leaves every group in one row.
     int column = 1;
     GtkWidget *hbox = nullptr;
+    std::vector<choice_menu> menus;
     for (group *G = &GROUPS; G; G = G->next) {
         if (!G->name) continue;
         if (column == 1) hbox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 2);
-        pack(hbox, new_group_cell(G));
+        pack(hbox, new_group_cell(G, menus));
         if (column == CONFIG.columns) {
             add_to_main_vbox(hbox);
             column = 0;
@@ -162,12 +195,17 @@ void ShowMain() {
         ++column;
     }
     if (column != 1) add_to_main_vbox(hbox);
+    fill_menus(menus);
+    for (const choice_menu &menu : menus) show_current_choice(menu);
 
     GtkWidget *buttons = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
     add_button(buttons, "Save Settings And View Readme", G_CALLBACK(on_readme));
     add_button(buttons, "Save Settings and Exit", G_CALLBACK(on_exit_button));
     add_to_main_vbox(buttons);
+}
 
+void ShowMain() {
+    FillMainWindow();
     gtk_main();
 }
 

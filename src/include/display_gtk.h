@@ -8,7 +8,10 @@
 // out of them) and shows the titled window with the driver notice.
 void InitGraphics(int *argc, char ***argv);
 
-// Adds the groups' drop-downs and the exit buttons, then runs the main loop for good.
+// Adds the groups' drop-downs in rows, and the exit buttons below them, to the window.
+void FillMainWindow();
+
+// Fills the window, then runs the main loop for good.
 void ShowMain();
 
 // Switches the picked choice's group to it and rewrites the game's file at once.
