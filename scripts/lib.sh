@@ -6,6 +6,9 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian packages that building and testing need.
 BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev)
 
+# What scripts/fuzz needs on top: clang and its libFuzzer runtime.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+
 # Installs those of the named Debian packages that are missing, as root or through sudo.
 install_missing() {
     local missing=()
