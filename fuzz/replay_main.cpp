@@ -31,21 +31,27 @@ static std::vector<std::string> inputs_of(const std::string &path) {
 }
 
 int main(int argc, char **argv) {
-    if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
+    // The inputs are listed before the target settles in its own working directory.
     int status = 0;
+    std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
-        std::vector<std::string> files = inputs_of(argv[i]);
+        std::vector<std::string> found = inputs_of(argv[i]);
         // An empty or missing corpus would make the replay pass without checking anything.
-        if (files.empty()) {
+        if (found.empty()) {
             fprintf(stderr, "no inputs in %s\n", argv[i]);
             status = 1;
         }
-        for (const std::string &file : files) {
-            std::ifstream in(file, std::ios::binary);
-            std::string data(std::istreambuf_iterator<char>(in), {});
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(data.data()), data.size());
-        }
-        printf("replayed %zu inputs from %s\n", files.size(), argv[i]);
+        files.insert(files.end(), found.begin(), found.end());
     }
+    std::vector<std::string> inputs;
+    for (const std::string &file : files) {
+        std::ifstream in(file, std::ios::binary);
+        inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
+    for (const std::string &data : inputs)
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(data.data()), data.size());
+    printf("replayed %zu inputs\n", inputs.size());
     return status;
 }

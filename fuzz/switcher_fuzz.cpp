@@ -61,7 +61,8 @@ static std::string_view without_trailing_blanks(std::string_view line) {
 static std::string run_pass(int setting, const pass_request &request, std::string_view file) {
     switch_pass pass{setting, request.name.c_str(), request.group.c_str(), 0};
     std::string out;
-    for (std::string_view line : split_lines(file)) SwitchLine(pass, line, out);
+    for (std::string_view line : split_lines(file))
+        SwitchLine(pass, line, out);
     return out;
 }
 
@@ -138,10 +139,11 @@ static std::string checked_pass(int setting, const pass_request &request, std::s
 }
 
 // Switching a choice off and on again (or on and off) reaches a file that further rounds
-// give back unchanged. A rewrite may drop a stray closer on each round, so the file can
-// need as many rounds as it has ">" characters before it stands in the written forms.
+// give back unchanged. A written form can end in blanks (a set line for an empty name)
+// that the next round trims, and a rewrite may drop a stray closer on each round, so the
+// file can need a few rounds, and one more per ">", before it stands in the written forms.
 static void check_rounds_settle(const pass_request &request, std::string file, int first) {
-    size_t rounds = 2 + std::count(file.begin(), file.end(), '>');
+    size_t rounds = 4 + std::count(file.begin(), file.end(), '>');
     for (size_t round = 0; round < rounds; ++round) {
         std::string next = run_pass(3 - first, request, run_pass(first, request, file));
         if (next == file) return;

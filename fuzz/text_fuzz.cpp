@@ -8,7 +8,9 @@
 #include "general.h"
 
 // The helpers work on C strings: the text before the first NUL byte.
-static std::string as_c_string(std::string_view data) { return std::string(data.substr(0, data.find('\0'))); }
+static std::string as_c_string(std::string_view data) {
+    return std::string(data.substr(0, data.find('\0')));
+}
 
 // `result` points into `buffer` at or before its original terminator, and what it holds
 // is still the original text from there on.
@@ -79,7 +81,8 @@ static void check_closer(const std::string &original) {
         return;
     }
     bool closes_at_end = *after == '\0';
-    require(!closes_at_end || resume + 3 == original.size(), "a closing end leaves an empty result");
+    require(!closes_at_end || resume + 3 == original.size(),
+            "a closing end leaves an empty result");
     size_t closer_end = closes_at_end ? original.size() : resume;
     require(original.compare(closer_end, std::string::npos, after) == 0,
             "the text after the closer is kept");
