@@ -18,6 +18,7 @@ class SwitchFileTest : public ::testing::Test {
   protected:
     std::string Pass(int setting, const std::string &file) {
         write_file(dir / "game.conf", file);
+        ClearMainConfig();
         CONFIG.config_file = NewString((dir / "game.conf").c_str());
         CONFIG.temp_file = NewString((dir / "game.temp").c_str());
         char name[] = "A", group[] = "G";
