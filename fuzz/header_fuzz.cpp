@@ -1,6 +1,5 @@
 // Feeds arbitrary bytes to the header reader as the game's configuration file and checks
 // the shape of the catalogue it builds and the answers of its lookups.
-#include <cstring>
 #include <string_view>
 #include <unordered_map>
 

@@ -4,7 +4,6 @@
 // form is "1" (commented) or "2" (live), taken from the parity of the first byte, and a
 // missing name or group is empty.
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the word, line and comment-marker helpers and checks that
 // they only cut the string they are given and lose no byte they do not mean to drop.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
