@@ -12,9 +12,7 @@ catagory CATS;
 group GROUPS;
 char origpath[65536];
 
-std::string mangle_config(std::string name) {
-    return std::string(origpath) + "/" + name;
-}
+std::string mangle_config(std::string name) { return std::string(origpath) + "/" + name; }
 
 void Start(int *argc, char ***argv) {
     (void)argc;
