@@ -13,6 +13,9 @@ BUILD_PACKAGES=(g++ cmake make pkg-config libgtk-3-dev libgtest-dev libgmock-dev
 GUI_PACKAGES=(xvfb xdotool x11-utils imagemagick dbus at-spi2-core python3 python3-gi
     gir1.2-atspi-2.0)
 
+# What scripts/fuzz needs on top: clang and its libFuzzer runtime.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+
 # Installs those of the named Debian packages that are missing, as root or through sudo.
 install_missing() {
     local missing=()

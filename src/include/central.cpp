@@ -1,7 +1,8 @@
 #include "central.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 #include "display_gtk.h"
 #include "file.h"
@@ -23,22 +24,47 @@ void Start(int *argc, char ***argv) {
     ShowMain();
 }
 
-static bool same_name(const char *record_name, const char *name) {
-    return record_name && strcmp(record_name, name) == 0;
-}
+// The first record of each name in a list, kept beside it so that a lookup does not walk
+// the list: building the panel looks up every choice, which a walk makes quadratic. The
+// readers append to the lists as they always did; the index catches up with the records
+// appended since its last lookup, and starts over when the head record no longer holds
+// the name it was indexed with (the list was emptied or refilled by hand).
+template <typename Record> struct name_index {
+    std::unordered_map<std::string_view, Record *> first;
+    Record *tail = nullptr; // the last record indexed so far
+    const char *head_name = nullptr;
+
+    Record *find(Record &head, const char *name) {
+        if (!name) return nullptr;
+        catch_up(head);
+        auto found = first.find(name);
+        return found == first.end() ? nullptr : found->second;
+    }
+
+    void catch_up(Record &head) {
+        if (!tail || head.name != head_name) {
+            first.clear();
+            tail = &head;
+            head_name = head.name;
+        }
+        for (Record *record = tail; record; record = record->next) {
+            if (record->name) first.emplace(record->name, record);
+            tail = record;
+        }
+    }
+
+    void clear() { *this = name_index(); }
+};
+
+static name_index<catagory> CHOICE_INDEX;
+static name_index<group> GROUP_INDEX;
 
 catagory *GetCatStruct(const char *name) {
-    if (!name) return nullptr;
-    for (catagory *record = &CATS; record; record = record->next)
-        if (same_name(record->name, name)) return record;
-    return nullptr;
+    return CHOICE_INDEX.find(CATS, name);
 }
 
 group *GetGroupStruct(const char *name) {
-    if (!name) return nullptr;
-    for (group *record = &GROUPS; record; record = record->next)
-        if (same_name(record->name, name)) return record;
-    return nullptr;
+    return GROUP_INDEX.find(GROUPS, name);
 }
 
 void StoreSetting(group *record, const char *setting) {
@@ -99,4 +125,6 @@ void ClearCatalogue() {
     free(GROUPS.name);
     free(GROUPS.setting);
     GROUPS = group();
+    CHOICE_INDEX.clear();
+    GROUP_INDEX.clear();
 }
