@@ -1,6 +1,7 @@
 """End-to-end tests of the window: the real program under a virtual X server, driven with
 real mouse and key events. Usage: gui_test.py PATH_TO_SETUP"""
 
+import difflib
 import os
 import sys
 import unittest
@@ -68,6 +69,56 @@ def header(groups):
     return b"\n".join(lines) + b"\n#endheader\n"
 
 
+def group_name(group):
+    return "group%d" % group
+
+
+def choice_name(choice):
+    return "choice%d" % choice
+
+
+def description(choice):
+    return "Settings for %s, described at some length" % choice_name(choice)
+
+
+def current_choices(choices, last_current):
+    """Per group of ten, its current choice: the first, except that the last group's is
+    `last_current` when that is given."""
+    current = list(range(0, choices, 10))
+    if last_current >= 0:
+        current[-1] = last_current
+    return current
+
+
+def large_game_file(choices, last_current=-1):
+    """The game file of the in-process tests of large headers (tests/large_game_file.h):
+    `choices` choices in groups of ten, each with a description and a block of its own,
+    of which only the current choices' blocks are live."""
+    header, blocks = [], []
+    for group, current in enumerate(current_choices(choices, last_current)):
+        members = range(group * 10, min(group * 10 + 10, choices))
+        header.append("#groups %s\n#cat %s %s\n" % (
+            group_name(group), group_name(group), " ".join(map(choice_name, members))))
+        for choice in members:
+            name, live = choice_name(choice), choice == current
+            header.append("#desc %s %s\n" % (name, description(choice)))
+            blocks.append("<!-- #%s -->\n" % name if live else "<!-- #%s\n" % name)
+            blocks.append('  <option name="%s" level="1"/>\n' % name)
+            blocks.append('  <option name="%s" level="2"/>\n' % name)
+            blocks.append("<!-- #end -->\n" if live else "#end -->\n")
+        header.append("#set %s %s\n" % (group_name(group), choice_name(current)))
+    return ('<?xml version="1.0"?>\n<!--\n' + "".join(header) + "#endheader\n-->\n<config>\n" +
+            "".join(blocks) + "</config>\n").encode()
+
+
+def large_window_rows(choices, last_current=-1):
+    """What the window of that file shows, ten groups to a row: each group's name and its
+    current choice's description."""
+    cells = [(group_name(group), description(current))
+             for group, current in enumerate(current_choices(choices, last_current))]
+    return [cells[row:row + 10] for row in range(0, len(cells), 10)]
+
+
 def setUpModule():
     global DISPLAY
     DISPLAY = harness.VirtualDisplay()
@@ -107,7 +158,13 @@ class WindowCase(unittest.TestCase):
             harness.wait_for("the rewrite", lambda: self.installation.read(name) == content)
         except AssertionError:
             pass  # the comparison below shows the difference
-        self.assertEqual(text(self.installation.read(name)), text(content))
+        written = self.installation.read(name)
+        if written != content:
+            # Only the lines that differ, and a few around them: a large file in full would
+            # hide them.
+            self.fail("%s is not as expected:\n%s" % (name, "".join(difflib.unified_diff(
+                text(content).splitlines(True), text(written).splitlines(True),
+                "expected", "written"))))
 
     def assertNothingWritten(self, original=GAME):
         self.assertEqual(text(self.installation.read("game.conf")), text(original))
@@ -252,6 +309,27 @@ class PickTest(WindowCase):
         self.assertEqual(session.stderr_text(),
                          "Unable to find name of temporary file. Using default (config.temp)\n"
                          "Unable to find number of columns. Using default (3)\n")
+
+
+class LargeHeaderTest(WindowCase):
+    def test_every_group_gets_a_drop_down_and_a_pick_in_the_last_switches_only_its_blocks(self):
+        # Ten drop-downs to a row make even the smallest window wider than the screen, so
+        # every pick below moves the window to reach the last group. The largest window
+        # takes about fifteen seconds to answer under the sanitizers, most of it before it
+        # answers at all; it is not left out there, as it is where memory faults would be.
+        for choices in (100, 1000, 10000):
+            with self.subTest(choices=choices):
+                session = self.open(large_game_file(choices), columns=10)
+                self.assertEqual(session.rows(), large_window_rows(choices))
+                self.assertEqual(len(session.find("combo box")), choices // 10)
+                last_group = choices // 10 - 1
+                picked = last_group * 10 + 1
+                session.pick(group_name(last_group), 1)
+                self.assertFileBecomes(large_game_file(choices, picked))
+                self.assertEqual(session.rows(), large_window_rows(choices, picked))
+                session.close()
+                self.assertEqual(session.wait_exit(), 0)
+                self.assertEqual(session.stderr_text(), "")
 
 
 class ExitTest(WindowCase):

@@ -21,6 +21,15 @@ from gi.repository import Atspi  # noqa: E402
 
 TIMEOUT = 20.0  # seconds; the machine is shared and can be slow
 
+# A call waits while the program is busy, as it is for many seconds while it builds a
+# window of a thousand drop-downs under the sanitizer. The library's own limits (under a
+# second once a program has run for fifteen) would make such a call answer nothing, as
+# if the window had no children.
+CALL_TIMEOUT_MS = 60000
+Atspi.set_timeout(CALL_TIMEOUT_MS, CALL_TIMEOUT_MS)
+
+SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
+
 
 def wait_for(what, probe, timeout=TIMEOUT):
     """Polls `probe` until it returns something true, and returns that."""
@@ -40,7 +49,8 @@ class VirtualDisplay:
     def __init__(self):
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT),
              "-noreset", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -259,16 +269,21 @@ class Session:
         return None
 
     def find(self, role, root=None):
-        """Every accessible of the role under `root` (the application), in tree order."""
+        """Every accessible of the role under `root` (the application), in tree order.
+        The items of a drop-down are searched only when the walk starts at it: a window of
+        a thousand drop-downs holds ten thousand items, and every step is a call across
+        the bus."""
         found = []
 
-        def walk(node):
-            if node.get_role_name() == role:
+        def walk(node, inside):
+            node_role = node.get_role_name()
+            if node_role == role:
                 found.append(node)
-            for child in self._children(node):
-                walk(child)
+            if inside or node_role != "combo box":
+                for child in self._children(node):
+                    walk(child, False)
 
-        walk(root or self.app)
+        walk(root or self.app, True)
         return found
 
     def rows(self):
@@ -312,9 +327,29 @@ class Session:
     # ---- input
 
     def click(self, accessible, button=1):
-        place = accessible.get_extents(Atspi.CoordType.SCREEN)
-        xdotool("mousemove", place.x + place.width // 2, place.y + place.height // 2,
-                "click", button)
+        x, y = self._middle_on_screen(accessible)
+        xdotool("mousemove", x, y, "click", button)
+
+    def _middle_on_screen(self, accessible):
+        """The middle of the accessible, in screen coordinates. The window takes the size
+        its contents ask for, also beyond the screen, and without a window manager
+        nothing holds it in place: a middle off the screen is brought to the screen's
+        middle by moving the window, as a user would drag it."""
+        x, y = self._middle(accessible, Atspi.CoordType.SCREEN)
+        if not (0 <= x < SCREEN_WIDTH and 0 <= y < SCREEN_HEIGHT):
+            x, y = self._middle(accessible, Atspi.CoordType.WINDOW)
+            xdotool("windowmove", "--sync", self.window,
+                    SCREEN_WIDTH // 2 - x, SCREEN_HEIGHT // 2 - y)
+            x, y = self._middle(accessible, Atspi.CoordType.SCREEN)
+            if (x, y) != (SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2):
+                raise AssertionError("the window did not move to show " +
+                                     accessible.get_name())
+        return x, y
+
+    @staticmethod
+    def _middle(accessible, coordinates):
+        place = accessible.get_extents(coordinates)
+        return place.x + place.width // 2, place.y + place.height // 2
 
     def pick(self, group, index):
         """Opens the group's drop-down with the mouse and picks its item `index` from the
