@@ -52,11 +52,6 @@ static std::vector<std::string_view> split_lines(std::string_view file) {
     return lines;
 }
 
-static std::string_view without_trailing_blanks(std::string_view line) {
-    size_t keep = line.find_last_not_of("\r\n ");
-    return line.substr(0, keep == std::string_view::npos ? 0 : keep + 1);
-}
-
 static std::string run_pass(int setting, const pass_request &request, std::string_view file) {
     switch_pass pass{setting, request.name.c_str(), request.group.c_str(), 0};
     std::string out;

@@ -374,13 +374,6 @@ static replace_result replace_contents(const std::string &target, int source, of
 
 // ---- the setting switcher -------------------------------------------------------------
 
-static bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
-
-static std::string_view without_trailing_blanks(std::string_view line) {
-    while (!line.empty() && is_trailing_blank(line.back())) line.remove_suffix(1);
-    return line;
-}
-
 static bool is_keyword_line(std::string_view W) {
     return W == "#groups" || W == "#cat" || W == "#desc";
 }

@@ -13,7 +13,10 @@ char *next_parm(char *string) {
     return space + 1;
 }
 
-static bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
+std::string_view without_trailing_blanks(std::string_view line) {
+    while (!line.empty() && is_trailing_blank(line.back())) line.remove_suffix(1);
+    return line;
+}
 
 void chomp(char *string) {
     size_t length = strlen(string);

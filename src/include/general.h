@@ -6,14 +6,22 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <sys/types.h>
 
 // Cuts `string` at its first space and returns the text after it; without a space,
 // returns the (empty) terminator. Returns null for an empty string.
 char *next_parm(char *string);
 
+// The blanks that end a line: line feeds, carriage returns and spaces.
+inline bool is_trailing_blank(char c) { return c == '\n' || c == '\r' || c == ' '; }
+
 // Removes trailing line feeds, carriage returns and spaces in place.
 void chomp(char *string);
+
+// The line without its trailing line feeds, carriage returns and spaces; NUL bytes are
+// ordinary bytes here.
+std::string_view without_trailing_blanks(std::string_view line);
 
 // A heap copy that lives as long as the caller keeps it; an exhausted heap is fatal.
 char *NewString(const char *string);
